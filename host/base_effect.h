@@ -21,8 +21,7 @@ class BaseEffect {
 public:
     // hostCallback may be null: every host request then answers its no-host value.
     // programCount and parameterCount also go to the record's numPrograms / numParams.
-    BaseEffect(audioMasterCallback hostCallback, int32 programCount,
-               int32 parameterCount) noexcept;
+    BaseEffect(audioMasterCallback hostCallback, int32 programCount, int32 parameterCount) noexcept;
     BaseEffect(const BaseEffect&) = delete;
     BaseEffect& operator=(const BaseEffect&) = delete;
 
@@ -35,7 +34,8 @@ public:
     virtual void automateParameter(int32 index, float value) noexcept;
     // [audio thread] Adds the processed inputs to outputs. inputs/outputs: one buffer of
     // sampleFrames samples per channel, owned by the host for the call.
-    virtual void processAccumulate(float** inputs, float** outputs, int32 sampleFrames) noexcept = 0;
+    virtual void processAccumulate(float** inputs, float** outputs,
+                                   int32 sampleFrames) noexcept = 0;
     // [audio thread] Writes the processed inputs over outputs (which may alias inputs).
     virtual void processReplace(float** inputs, float** outputs, int32 sampleFrames) noexcept;
     // Opcodes 0 to 24; anything else answers 0 and calls nothing.
@@ -100,6 +100,14 @@ public:
         return effect ? static_cast<BaseEffect*>(effect->object) : nullptr;
     }
 
+protected:
+    // The one road to the host callback (which must be non-null): the record's address goes
+    // first, as the interface wants.
+    intptr askHost(int32 request, int32 index, intptr value, void* ptr, float opt) noexcept {
+        return hostCallback(&record, request, index, value, ptr, opt);
+    }
+
+public:
     // Fields, in this order. Public: derived effects, the entries and tests read them.
     float sampleRate;                  // Hz, 44100 until the host says otherwise
     EditorBase* editor;                // owned; null when the effect has no editor
@@ -113,8 +121,8 @@ public:
 
 // The five record entries the BaseEffect constructor installs. Each recovers the object from
 // the record and calls one virtual operation; dispatchEntry destroys the object on effClose.
-intptr MELP_CDECL dispatchEntry(AEffect* effect, int32 opcode, int32 index, intptr value,
-                                void* ptr, float opt) noexcept;
+intptr MELP_CDECL dispatchEntry(AEffect* effect, int32 opcode, int32 index, intptr value, void* ptr,
+                                float opt) noexcept;
 void MELP_CDECL processEntry(AEffect* effect, float** inputs, float** outputs,
                              int32 sampleFrames) noexcept;
 void MELP_CDECL processReplacingEntry(AEffect* effect, float** inputs, float** outputs,

@@ -27,5 +27,5 @@ extern std::atomic<bool> editorCreationFailed;
 
 }  // namespace melp::host
 
-extern "C" melp::host::AEffect* MELP_CDECL melpPluginEntry(
-    melp::host::audioMasterCallback hostCallback) noexcept;
+extern "C" melp::host::AEffect* MELP_CDECL
+melpPluginEntry(melp::host::audioMasterCallback hostCallback) noexcept;

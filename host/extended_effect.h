@@ -18,7 +18,8 @@ public:
 
     ~ExtendedEffect() override;
     // Opcodes 25 to 76; every other opcode goes to BaseEffect::dispatch unchanged.
-    intptr dispatch(int32 opcode, int32 index, intptr value, void* ptr, float opt) noexcept override;
+    intptr dispatch(int32 opcode, int32 index, intptr value, void* ptr,
+                    float opt) noexcept override;
 
     virtual EditorBase* attachedEditor() noexcept;
     virtual int32 hostWantEvents(int32 filter) noexcept;
@@ -60,7 +61,8 @@ public:
     virtual float* destinationBuffer() noexcept;
     virtual bool hostOfflineRead(VstOfflineTask* task, int32 option, bool readSource) noexcept;
     virtual bool hostOfflineWrite(VstOfflineTask* task, int32 option) noexcept;
-    virtual bool hostOfflineStart(VstAudioFile* files, int32 fileCount, int32 newFileCount) noexcept;
+    virtual bool hostOfflineStart(VstAudioFile* files, int32 fileCount,
+                                  int32 newFileCount) noexcept;
     virtual int32 hostOfflinePass() noexcept;
     virtual int32 hostOfflineMetaPass() noexcept;
     virtual bool onOfflineNotify(VstAudioFile* files, int32 fileCount, bool start) noexcept;
