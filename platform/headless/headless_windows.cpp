@@ -1,0 +1,765 @@
+// Simulated windows, their messages, scripted input, the clock and the OLE stand-ins.
+#include "platform/headless/headless_state.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <new>
+
+namespace melp::platform {
+namespace headless::detail {
+
+std::atomic<std::uint32_t> clockMs{0};
+std::atomic<std::uint32_t> stalledPolls{0};
+
+bool liveWindow(const WindowTag* window) noexcept {
+    const auto& windows = state().windows;
+    return window != nullptr && window->alive &&
+           std::find(windows.begin(), windows.end(), window) != windows.end();
+}
+
+namespace {
+
+constexpr std::uint32_t stallLimit = 100000;
+constexpr ColorRef buttonFace = 0x00F0F0F0;
+
+// Fake handles: addresses of private bytes, never dereferenced by anyone.
+unsigned char moduleToken;
+unsigned char imageLibraryToken;
+unsigned char arrowCursorToken;
+
+Module imageLibrary() noexcept { return reinterpret_cast<Module>(&imageLibraryToken); }
+
+WindowTag* checkedWindow(Window window) noexcept {
+    if (!liveWindow(window)) {
+        noteInvalidHandle();
+        return nullptr;
+    }
+    return window;
+}
+
+void setClock(std::uint32_t value) noexcept {
+    clockMs.store(value, std::memory_order_relaxed);
+    stalledPolls.store(0, std::memory_order_relaxed);
+}
+
+// A poll that cannot see the clock move still has to end some day.
+void notePoll() noexcept {
+    if (stalledPolls.fetch_add(1, std::memory_order_relaxed) + 1 >= stallLimit) {
+        setClock(clockMs.load(std::memory_order_relaxed) + 1);
+    }
+}
+
+bool equalsIgnoringCase(const char* a, const char* b) noexcept {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        if (std::tolower(static_cast<unsigned char>(*a)) !=
+            std::tolower(static_cast<unsigned char>(*b))) {
+            return false;
+        }
+    }
+    return *a == *b;
+}
+
+void screenOrigin(const WindowTag* window, std::int32_t* x, std::int32_t* y) noexcept {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    for (const WindowTag* w = window; w != nullptr; w = w->parent) {
+        left += w->x;
+        top += w->y;
+    }
+    *x = left;
+    *y = top;
+}
+
+bool containsScreenPoint(const WindowTag* window, std::int32_t x, std::int32_t y) noexcept {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    screenOrigin(window, &left, &top);
+    return x >= left && y >= top && x < left + window->framebuffer.width &&
+           y < top + window->framebuffer.height;
+}
+
+WindowTag* topmostChildAt(WindowTag* window, std::int32_t x, std::int32_t y) noexcept {
+    for (auto it = window->children.rbegin(); it != window->children.rend(); ++it) {
+        if ((*it)->alive && containsScreenPoint(*it, x, y)) {
+            return topmostChildAt(*it, x, y);
+        }
+    }
+    return window;
+}
+
+WindowTag* windowAt(std::int32_t x, std::int32_t y) noexcept {
+    const auto& windows = state().windows;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if ((*it)->alive && (*it)->parent == nullptr && containsScreenPoint(*it, x, y)) {
+            return topmostChildAt(*it, x, y);
+        }
+    }
+    return nullptr;
+}
+
+std::uintptr_t mouseKeyFlags() noexcept {
+    const State& s = state();
+    std::uintptr_t flags = 0;
+    const bool swapped = s.switches.swapButtonMetric > 0;
+    if (s.keys[swapped ? keyRightButton : keyLeftButton]) flags |= 0x0001;   // MK_LBUTTON
+    if (s.keys[swapped ? keyLeftButton : keyRightButton]) flags |= 0x0002;   // MK_RBUTTON
+    if (s.keys[keyShift]) flags |= 0x0004;                                   // MK_SHIFT
+    if (s.keys[keyControl]) flags |= 0x0008;                                 // MK_CONTROL
+    if (s.keys[keyMiddleButton]) flags |= 0x0010;                            // MK_MBUTTON
+    return flags;
+}
+
+void postButtonDown(std::int32_t key) noexcept {
+    State& s = state();
+    std::uint32_t message = 0;
+    const bool swapped = s.switches.swapButtonMetric > 0;
+    if (key == keyLeftButton) {
+        message = swapped ? messageRightButtonDown : messageLeftButtonDown;
+    } else if (key == keyRightButton) {
+        message = swapped ? messageLeftButtonDown : messageRightButtonDown;
+    } else if (key == keyMiddleButton) {
+        message = messageMiddleButtonDown;
+    } else {
+        return;
+    }
+    WindowTag* target = windowAt(s.cursorX, s.cursorY);
+    if (target == nullptr) {
+        return;
+    }
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    screenOrigin(target, &left, &top);
+    const auto clientX = static_cast<std::uint32_t>(s.cursorX - left) & 0xFFFFu;
+    const auto clientY = static_cast<std::uint32_t>(s.cursorY - top) & 0xFFFFu;
+    try {
+        s.posted.push_back(PostedMessage{target, message, mouseKeyFlags(),
+                                         static_cast<std::intptr_t>(clientX | (clientY << 16))});
+    } catch (...) {
+    }
+}
+
+std::intptr_t send(WindowTag* window, std::uint32_t message, std::uintptr_t wParam,
+                   std::intptr_t lParam) noexcept {
+    if (window->procedure != nullptr) {
+        return window->procedure(window, message, wParam, lParam);
+    }
+    return defaultWindowProcedure(window, message, wParam, lParam);
+}
+
+void destroyTree(WindowTag* window) noexcept {
+    if (!window->alive) {
+        return;
+    }
+    // Win32 order: the window hears WM_DESTROY before its children do.
+    send(window, messageDestroy, 0, 0);
+    for (WindowTag* child : window->children) {
+        destroyTree(child);
+    }
+    window->alive = false;
+    window->hasUpdate = false;
+    if (window->counted) {
+        --state().live.windows;
+    }
+    auto& posted = state().posted;
+    posted.erase(std::remove_if(posted.begin(), posted.end(),
+                                [window](const PostedMessage& m) { return m.window == window; }),
+                 posted.end());
+}
+
+WindowTag* newWindow(std::int32_t width, std::int32_t height) noexcept {
+    if (width < 0 || height < 0 || width > 16384 || height > 16384) {
+        return nullptr;
+    }
+    WindowTag* window = nullptr;
+    try {
+        window = new WindowTag(width, height);
+        state().windows.push_back(window);
+    } catch (...) {
+        delete window;
+        return nullptr;
+    }
+    return window;
+}
+
+void addToUpdate(WindowTag* window, const Rectangle& area) noexcept {
+    const Rectangle clipped =
+        intersect(area, Rectangle{0, 0, window->framebuffer.width, window->framebuffer.height});
+    if (clipped.empty()) {
+        return;
+    }
+    window->update = window->hasUpdate ? unite(window->update, clipped) : clipped;
+    window->hasUpdate = true;
+}
+
+WindowTag* firstInvalidWindow() noexcept {
+    for (WindowTag* window : state().windows) {
+        if (window->alive && window->hasUpdate) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void runScript() noexcept {
+    State& s = state();
+    const std::uint32_t time = clockMs.load(std::memory_order_relaxed);
+    while (s.nextEvent < s.script.size() && s.script[s.nextEvent].time <= time) {
+        const ScriptEvent& event = s.script[s.nextEvent++];
+        switch (event.kind) {
+        case ScriptEvent::Kind::move:
+            s.cursorX = event.x;
+            s.cursorY = event.y;
+            break;
+        case ScriptEvent::Kind::keyDown:
+            if (!s.keys[event.key & 0xFF]) {
+                s.keys[event.key & 0xFF] = true;
+                postButtonDown(event.key);
+            }
+            break;
+        case ScriptEvent::Kind::keyUp:
+            s.keys[event.key & 0xFF] = false;
+            break;
+        }
+    }
+    if (!s.script.empty() && !s.scriptEnded && s.nextEvent == s.script.size() &&
+        time >= s.scriptEnd) {
+        s.scriptEnded = true;
+        std::fill(std::begin(s.keys), std::end(s.keys), false);
+    }
+}
+
+}  // namespace headless::detail
+
+using namespace headless::detail;
+
+// --- module --------------------------------------------------------------------------------
+
+Module moduleInstance() noexcept {
+    Module module = state().module;
+    return module != nullptr ? module : reinterpret_cast<Module>(&moduleToken);
+}
+
+void setModuleInstance(Module module) noexcept { state().module = module; }
+
+Module loadLibrary(const char* name) noexcept {
+    if (name == nullptr || !state().switches.imageLibraryPresent ||
+        !equalsIgnoringCase(name, "msimg32.dll")) {
+        return nullptr;
+    }
+    ++state().counters.librariesLoaded;
+    return imageLibrary();
+}
+
+void freeLibrary(Module library) noexcept {
+    if (library == imageLibrary()) {
+        --state().counters.librariesLoaded;
+    }
+}
+
+bool operatingSystemPlatformId(std::int32_t* platformId) noexcept {
+    if (state().switches.versionQueryFails || platformId == nullptr) {
+        return false;
+    }
+    *platformId = state().switches.platformId;
+    return true;
+}
+
+TransparentCopy resolveTransparentCopy(Module library) noexcept {
+    if (library != imageLibrary() || !state().switches.transparentCopyPresent) {
+        return nullptr;
+    }
+    return transparentCopyFunction();
+}
+
+// --- windows -------------------------------------------------------------------------------
+
+bool registerWindowClass(const char* className, Module module,
+                         WindowProcedure procedure) noexcept {
+    State& s = state();
+    if (className == nullptr || procedure == nullptr || s.switches.classRegistrationFails) {
+        return false;
+    }
+    for (const auto& c : s.classes) {
+        if (equalsIgnoringCase(c.name.c_str(), className)) {
+            return false;  // ERROR_CLASS_ALREADY_EXISTS
+        }
+    }
+    try {
+        s.classes.push_back(State::WindowClass{className, module, procedure});
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+bool unregisterWindowClass(const char* className, Module module) noexcept {
+    State& s = state();
+    if (className == nullptr) {
+        return false;
+    }
+    for (auto it = s.classes.begin(); it != s.classes.end(); ++it) {
+        if (equalsIgnoringCase(it->name.c_str(), className) && it->module == module) {
+            for (const WindowTag* w : s.windows) {
+                if (w->alive && equalsIgnoringCase(w->className.c_str(), className)) {
+                    return false;  // ERROR_CLASS_HAS_WINDOWS
+                }
+            }
+            s.classes.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::int32_t swapButtonMetric() noexcept { return state().switches.swapButtonMetric; }
+
+Window createChildWindow(const char* className, const char* title, Window parent,
+                         std::int32_t width, std::int32_t height, Module module) noexcept {
+    State& s = state();
+    if (className == nullptr || s.switches.windowCreationFails) {
+        return nullptr;
+    }
+    if (!liveWindow(parent)) {
+        noteInvalidHandle();
+        return nullptr;
+    }
+    const State::WindowClass* windowClass = nullptr;
+    for (const auto& c : s.classes) {
+        if (equalsIgnoringCase(c.name.c_str(), className)) {
+            windowClass = &c;
+        }
+    }
+    if (windowClass == nullptr) {
+        return nullptr;
+    }
+    (void)module;
+    WindowTag* window = newWindow(width, height);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    try {
+        window->className = className;
+        window->title = title != nullptr ? title : "";
+        parent->children.push_back(window);
+    } catch (...) {
+        window->alive = false;
+        return nullptr;
+    }
+    window->procedure = windowClass->procedure;
+    window->parent = parent;
+    window->counted = true;
+    ++s.live.windows;
+    addToUpdate(window, Rectangle{0, 0, width, height});
+    return window;
+}
+
+bool destroyWindow(Window window) noexcept {
+    WindowTag* w = checkedWindow(window);
+    if (w == nullptr) {
+        return false;
+    }
+    destroyTree(w);
+    return true;
+}
+
+void setWindowUserData(Window window, void* data) noexcept {
+    if (WindowTag* w = checkedWindow(window)) {
+        w->userData = data;
+    }
+}
+
+void* windowUserData(Window window) noexcept {
+    WindowTag* w = checkedWindow(window);
+    return w != nullptr ? w->userData : nullptr;
+}
+
+std::intptr_t defaultWindowProcedure(Window window, std::uint32_t message, std::uintptr_t wParam,
+                                     std::intptr_t lParam) noexcept {
+    (void)wParam;
+    (void)lParam;
+    if (message == messagePaint && liveWindow(window)) {
+        PaintRecord record;
+        beginPaint(window, &record);
+        endPaint(window, &record);
+    }
+    return 0;
+}
+
+bool windowRect(Window window, std::int32_t* left, std::int32_t* top, std::int32_t* right,
+                std::int32_t* bottom) noexcept {
+    WindowTag* w = checkedWindow(window);
+    if (w == nullptr || left == nullptr || top == nullptr || right == nullptr ||
+        bottom == nullptr) {
+        return false;
+    }
+    screenOrigin(w, left, top);
+    *right = *left + w->framebuffer.width;
+    *bottom = *top + w->framebuffer.height;
+    return true;
+}
+
+bool hasUpdateRect(Window window) noexcept {
+    WindowTag* w = checkedWindow(window);
+    return w != nullptr && w->hasUpdate;
+}
+
+Device beginPaint(Window window, PaintRecord* record) noexcept {
+    WindowTag* w = checkedWindow(window);
+    if (w == nullptr || record == nullptr) {
+        return nullptr;
+    }
+    const Rectangle area = w->hasUpdate ? w->update : Rectangle{};
+    w->hasUpdate = false;
+    w->update = Rectangle{};
+    Device device = newWindowDevice(w, true);
+    record->device = device;
+    record->left = area.left;
+    record->top = area.top;
+    record->right = area.right;
+    record->bottom = area.bottom;
+    if (device == nullptr) {
+        return nullptr;
+    }
+    device->clip = area;
+    // The erase that the class brush does on Win32.
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+        for (std::int32_t x = area.left; x < area.right; ++x) {
+            putPixel(w->framebuffer, x, y, buttonFace);
+        }
+    }
+    return device;
+}
+
+void endPaint(Window window, PaintRecord* record) noexcept {
+    if (record == nullptr || record->device == nullptr) {
+        return;
+    }
+    if (!liveDevice(record->device) || !record->device->paint ||
+        record->device->window != window) {
+        noteInvalidHandle();
+        return;
+    }
+    destroyDevice(record->device);
+    record->device = nullptr;
+}
+
+Device windowDevice(Window window) noexcept {
+    WindowTag* w = checkedWindow(window);
+    return w != nullptr ? newWindowDevice(w, false) : nullptr;
+}
+
+void releaseWindowDevice(Window window, Device device) noexcept {
+    if (!liveDevice(device) || device->memory || device->paint || device->window != window) {
+        noteInvalidHandle();
+        return;
+    }
+    destroyDevice(device);
+}
+
+bool dispatchOnePaintMessage() noexcept {
+    runScript();
+    WindowTag* window = firstInvalidWindow();
+    if (window == nullptr) {
+        return false;
+    }
+    ++state().counters.paintsDispatched;
+    send(window, messagePaint, 0, 0);
+    return true;
+}
+
+// --- input, time, cursor ---------------------------------------------------------------------
+
+bool asyncKeyDown(std::int32_t virtualKey) noexcept {
+    notePoll();
+    runScript();
+    return virtualKey >= 0 && virtualKey < 256 && state().keys[virtualKey];
+}
+
+bool cursorPosition(std::int32_t* x, std::int32_t* y) noexcept {
+    if (x == nullptr || y == nullptr) {
+        return false;
+    }
+    runScript();
+    *x = state().cursorX;
+    *y = state().cursorY;
+    return true;
+}
+
+Cursor currentCursor() noexcept {
+    Cursor cursor = state().cursor;
+    return cursor != nullptr ? cursor : reinterpret_cast<Cursor>(&arrowCursorToken);
+}
+
+void setCursor(Cursor cursor) noexcept { state().cursor = cursor; }
+
+std::uint32_t tickCount() noexcept {
+    notePoll();
+    return clockMs.load(std::memory_order_relaxed);
+}
+
+void sleepMilliseconds(std::uint32_t milliseconds) noexcept {
+    setClock(clockMs.load(std::memory_order_relaxed) + milliseconds);
+}
+
+// --- object linking and drag and drop -----------------------------------------------------------
+
+void oleInitialize() noexcept {
+    ++state().counters.oleInitializations;
+    ++state().oleBalance;
+}
+
+void oleUninitialize() noexcept {
+    ++state().counters.oleUninitializations;
+    --state().oleBalance;
+}
+
+bool registerDragDrop(Window window, void* target) noexcept {
+    WindowTag* w = checkedWindow(window);
+    // OLE refuses a thread that has not initialised it, and a second registration.
+    if (w == nullptr || target == nullptr || state().oleBalance <= 0 ||
+        w->dropTarget != nullptr || state().switches.dragDropRegistrationFails) {
+        return false;
+    }
+    w->dropTarget = target;
+    return true;
+}
+
+bool revokeDragDrop(Window window) noexcept {
+    WindowTag* w = checkedWindow(window);
+    if (w == nullptr || w->dropTarget == nullptr) {
+        return false;
+    }
+    w->dropTarget = nullptr;
+    return true;
+}
+
+LiveObjects liveObjects() noexcept { return state().live; }
+
+// --- the test-facing API ------------------------------------------------------------------------
+
+namespace headless {
+
+Window createHostWindow(std::int32_t x, std::int32_t y, std::int32_t width,
+                        std::int32_t height) noexcept {
+    WindowTag* window = newWindow(width, height);
+    if (window != nullptr) {
+        window->x = x;
+        window->y = y;
+    }
+    return window;
+}
+
+void destroyWindowFromOutside(Window window) noexcept { destroyWindow(window); }
+
+bool windowExists(Window window) noexcept { return liveWindow(window); }
+
+Window parentOf(Window window) noexcept {
+    return liveWindow(window) ? window->parent : nullptr;
+}
+
+std::vector<Window> childrenOf(Window window) {
+    std::vector<Window> result;
+    if (liveWindow(window)) {
+        for (WindowTag* child : window->children) {
+            if (child->alive) {
+                result.push_back(child);
+            }
+        }
+    }
+    return result;
+}
+
+ColorRef pixel(Window window, std::int32_t x, std::int32_t y) noexcept {
+    return liveWindow(window) ? readPixel(window->framebuffer, x, y) : 0;
+}
+
+ColorRef bitmapPixel(Object bitmap, std::int32_t x, std::int32_t y) noexcept {
+    if (bitmap == nullptr || bitmap->kind != ObjectKind::bitmap ||
+        (!bitmap->stock && !liveObject(bitmap))) {
+        return 0;
+    }
+    const auto* surface = static_cast<const Surface*>(bitmap);
+    const ColorRef value = readPixel(*surface, x, y);
+    return surface->monochrome ? (value != 0 ? 0x00FFFFFFu : 0u) : value;
+}
+
+Framebuffer framebuffer(Window window) noexcept {
+    if (!liveWindow(window)) {
+        return Framebuffer{};
+    }
+    Surface& surface = window->framebuffer;
+    return Framebuffer{surface.width, surface.height, surface.pixels.data()};
+}
+
+void clearWindow(Window window, ColorRef color) noexcept {
+    if (liveWindow(window)) {
+        std::fill(window->framebuffer.pixels.begin(), window->framebuffer.pixels.end(),
+                  color & 0x00FFFFFFu);
+    }
+}
+
+void invalidate(Window window, std::int32_t left, std::int32_t top, std::int32_t right,
+                std::int32_t bottom) noexcept {
+    if (WindowTag* w = checkedWindow(window)) {
+        addToUpdate(w, Rectangle{left, top, right, bottom});
+    }
+}
+
+void invalidateAll(Window window) noexcept {
+    if (WindowTag* w = checkedWindow(window)) {
+        addToUpdate(w, Rectangle{0, 0, w->framebuffer.width, w->framebuffer.height});
+    }
+}
+
+bool updateRect(Window window, std::int32_t* left, std::int32_t* top, std::int32_t* right,
+                std::int32_t* bottom) noexcept {
+    WindowTag* w = checkedWindow(window);
+    if (w == nullptr || !w->hasUpdate) {
+        return false;
+    }
+    *left = w->update.left;
+    *top = w->update.top;
+    *right = w->update.right;
+    *bottom = w->update.bottom;
+    return true;
+}
+
+std::int32_t dispatchPendingMessages() noexcept {
+    std::int32_t dispatched = 0;
+    State& s = state();
+    runScript();
+    while (dispatched < 10000) {
+        if (!s.posted.empty()) {
+            const PostedMessage message = s.posted.front();
+            s.posted.pop_front();
+            if (liveWindow(message.window)) {
+                send(message.window, message.message, message.wParam, message.lParam);
+                ++dispatched;
+            }
+            continue;
+        }
+        if (!dispatchOnePaintMessage()) {
+            break;
+        }
+        ++dispatched;
+    }
+    return dispatched;
+}
+
+std::int32_t pendingPostedMessages() noexcept {
+    runScript();
+    return static_cast<std::int32_t>(state().posted.size());
+}
+
+void setTime(std::uint32_t milliseconds) noexcept {
+    setClock(milliseconds);
+    runScript();
+}
+
+std::uint32_t now() noexcept { return clockMs.load(std::memory_order_relaxed); }
+
+void advanceTime(std::uint32_t milliseconds) noexcept {
+    setClock(clockMs.load(std::memory_order_relaxed) + milliseconds);
+    runScript();
+}
+
+namespace {
+
+void schedule(const ScriptEvent& event) noexcept {
+    State& s = state();
+    try {
+        // Stable: events at the same time keep the order they were scheduled in.
+        const auto at = std::upper_bound(
+            s.script.begin() + static_cast<std::ptrdiff_t>(s.nextEvent), s.script.end(), event,
+            [](const ScriptEvent& a, const ScriptEvent& b) { return a.time < b.time; });
+        s.script.insert(at, event);
+    } catch (...) {
+        return;
+    }
+    s.scriptEnd = std::max(s.scriptEnd, event.time);
+    s.scriptEnded = false;
+}
+
+}  // namespace
+
+void clearInputScript() noexcept {
+    State& s = state();
+    s.script.clear();
+    s.nextEvent = 0;
+    s.scriptEnd = 0;
+    s.scriptEnded = false;
+    std::fill(std::begin(s.keys), std::end(s.keys), false);
+}
+
+void scheduleKeyDown(std::uint32_t timeMs, std::int32_t virtualKey) noexcept {
+    schedule(ScriptEvent{timeMs, ScriptEvent::Kind::keyDown, virtualKey & 0xFF, 0, 0});
+}
+
+void scheduleKeyUp(std::uint32_t timeMs, std::int32_t virtualKey) noexcept {
+    schedule(ScriptEvent{timeMs, ScriptEvent::Kind::keyUp, virtualKey & 0xFF, 0, 0});
+}
+
+void scheduleCursorMove(std::uint32_t timeMs, std::int32_t screenX, std::int32_t screenY) noexcept {
+    schedule(ScriptEvent{timeMs, ScriptEvent::Kind::move, 0, screenX, screenY});
+}
+
+void endScriptAt(std::uint32_t timeMs) noexcept {
+    state().scriptEnd = std::max(state().scriptEnd, timeMs);
+}
+
+void scheduleClick(std::uint32_t timeMs, std::int32_t screenX, std::int32_t screenY,
+                   std::uint32_t durationMs, std::int32_t virtualKey) noexcept {
+    scheduleCursorMove(timeMs, screenX, screenY);
+    scheduleKeyDown(timeMs, virtualKey);
+    scheduleKeyUp(timeMs + durationMs, virtualKey);
+}
+
+void setCursorPosition(std::int32_t screenX, std::int32_t screenY) noexcept {
+    state().cursorX = screenX;
+    state().cursorY = screenY;
+}
+
+Switches& switches() noexcept { return state().switches; }
+
+const Counters& counters() noexcept { return state().counters; }
+
+const std::vector<TextDraw>& textLog() noexcept { return state().textLog; }
+
+void clearTextLog() noexcept { state().textLog.clear(); }
+
+void reset() noexcept {
+    State& s = state();
+    s.switches = Switches{};
+    s.counters = Counters{};
+    s.textLog.clear();
+    s.posted.clear();
+    clearInputScript();
+    s.cursorX = 0;
+    s.cursorY = 0;
+    s.cursor = nullptr;
+    setClock(0);
+}
+
+void* dropTarget(Window window) noexcept {
+    const auto& windows = state().windows;
+    if (window == nullptr || std::find(windows.begin(), windows.end(), window) == windows.end()) {
+        return nullptr;
+    }
+    return window->dropTarget;
+}
+
+std::int32_t dropRegistrationCount() noexcept {
+    std::int32_t count = 0;
+    for (const WindowTag* w : state().windows) {
+        count += w->dropTarget != nullptr ? 1 : 0;
+    }
+    return count;
+}
+
+std::int32_t oleBalance() noexcept { return state().oleBalance; }
+
+}  // namespace headless
+}  // namespace melp::platform
