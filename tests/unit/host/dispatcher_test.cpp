@@ -1,0 +1,282 @@
+// The two dispatch layers: which operation each opcode reaches, with which arguments, and
+// how results are converted; editor opcodes with and without an editor; null text pointers.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "host/opcodes.h"
+#include "tests/unit/host/test_effect.h"
+
+using namespace melp;
+using melp::testing::TestEditor;
+using melp::testing::TestEffect;
+
+namespace {
+
+host::intptr call(host::BaseEffect& effect, host::int32 opcode, host::int32 index = 0,
+                  host::intptr value = 0, void* ptr = nullptr, float opt = 0.0f) {
+    return effect.record.dispatcher(&effect.record, opcode, index, value, ptr, opt);
+}
+
+}  // namespace
+
+TEST(Dispatcher, IdentifyAnswersNvEfWhateverTheArguments) {
+    TestEffect effect(nullptr);
+    EXPECT_EQ(call(effect, host::effIdentify), 0x4E764566);
+    char buffer[8];
+    EXPECT_EQ(call(effect, host::effIdentify, -5, 99, buffer, 3.5f), 0x4E764566);
+}
+
+TEST(Dispatcher, OpcodesOutsideTheTablesAnswerZeroAndCallNothing) {
+    TestEffect effect(nullptr);
+    for (host::int32 opcode :
+         {-1, 77, 78, 1000, std::numeric_limits<host::int32>::min(),
+          static_cast<host::int32>(host::effEditDraw), static_cast<host::int32>(host::effEditMouse),
+          static_cast<host::int32>(host::effEditKey), static_cast<host::int32>(host::effEditTop),
+          static_cast<host::int32>(host::effEditSleep)}) {
+        EXPECT_EQ(call(effect, opcode, 1, 1, nullptr, 1.0f), 0) << opcode;
+    }
+    EXPECT_TRUE(effect.calls.empty());
+}
+
+TEST(Dispatcher, SetProgramOnlyBelowTheProgramCount) {
+    TestEffect effect(nullptr, 3);
+    EXPECT_EQ(call(effect, host::effSetProgram, 0, 2), 0);
+    EXPECT_EQ(call(effect, host::effGetProgram), 2);
+    call(effect, host::effSetProgram, 0, 3);
+    call(effect, host::effSetProgram, 0, 1000);
+    EXPECT_EQ(call(effect, host::effGetProgram), 2);
+    // No lower bound: a negative program is passed on.
+    call(effect, host::effSetProgram, 0, -4);
+    EXPECT_EQ(call(effect, host::effGetProgram), -4);
+    const std::vector<std::string> expected = {"selectProgram 2", "selectProgram -4"};
+    EXPECT_EQ(effect.calls, expected);
+}
+
+TEST(Dispatcher, VuLevelIsScaledAndTruncatedTowardZero) {
+    TestEffect effect(nullptr);
+    const std::pair<float, host::intptr> cases[] = {
+        {0.5f, 16383}, {1.0f, 32767}, {-0.5f, -16383}, {0.0f, 0}, {0.99999f, 32766}};
+    for (auto [level, expected] : cases) {
+        effect.vu = level;
+        EXPECT_EQ(call(effect, host::effGetVu), expected) << level;
+    }
+    // Unrepresentable levels give the x86 conversion's answer instead of undefined behaviour.
+    effect.vu = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(call(effect, host::effGetVu), std::numeric_limits<host::int32>::min());
+    effect.vu = 1e30f;
+    EXPECT_EQ(call(effect, host::effGetVu), std::numeric_limits<host::int32>::min());
+}
+
+TEST(Dispatcher, MainsChangedSuspendsOnlyForZero) {
+    TestEffect effect(nullptr);
+    call(effect, host::effMainsChanged, 0, 1);
+    call(effect, host::effMainsChanged, 0, 0);
+    call(effect, host::effMainsChanged, 0, -1);
+    const std::vector<std::string> expected = {"onResume", "onSuspend", "onResume"};
+    EXPECT_EQ(effect.calls, expected);
+}
+
+TEST(Dispatcher, SampleRateAndBlockSize) {
+    TestEffect effect(nullptr);
+    EXPECT_EQ(call(effect, host::effSetSampleRate, 0, 0, nullptr, 96000.0f), 0);
+    EXPECT_EQ(call(effect, host::effSetBlockSize, 0, 512), 0);
+    EXPECT_EQ(effect.currentSampleRate(), 96000.0f);
+    EXPECT_EQ(effect.currentBlockSize(), 512);
+    EXPECT_EQ(call(effect, host::effSetBlockSizeAndSampleRate, 0, 64, nullptr, 22050.0f), 1);
+    EXPECT_EQ(effect.blockSize, 64);
+    EXPECT_EQ(effect.sampleRate, 22050.0f);
+}
+
+TEST(Dispatcher, ChunksGetPointerSizeAndPresetFlag) {
+    TestEffect effect(nullptr);
+    void* data = nullptr;
+    EXPECT_EQ(call(effect, host::effGetChunk, 1, 0, &data), 7);
+    EXPECT_EQ(call(effect, host::effGetChunk, 0, 0, nullptr), 7);
+    char chunk[16] = {};
+    EXPECT_EQ(call(effect, host::effSetChunk, 2, 16, chunk), 9);
+    EXPECT_EQ(call(effect, host::effSetChunk, 0, 3, chunk), 9);
+    const std::vector<std::string> expected = {"saveChunk data preset", "saveChunk null bank",
+                                               "loadChunk 16 preset", "loadChunk 3 bank"};
+    EXPECT_EQ(effect.calls, expected);
+}
+
+TEST(Dispatcher, BaseTextDefaultsWriteEmptyStringsAndSurviveNull) {
+    TestEffect effect(nullptr);
+    for (host::int32 opcode : {host::effGetProgramName, host::effGetParamLabel,
+                               host::effGetParamDisplay, host::effGetParamName}) {
+        char text[8] = "xxxxxxx";
+        EXPECT_EQ(call(effect, opcode, 2, 0, text), 0);
+        EXPECT_STREQ(text, "") << opcode;
+        EXPECT_EQ(call(effect, opcode, 2, 0, nullptr), 0) << opcode;
+    }
+    EXPECT_EQ(call(effect, host::effSetProgramName, 0, 0, nullptr), 0);
+}
+
+TEST(Dispatcher, ExtendedTextDefaultsAnswerZeroAndLeaveTheBuffer) {
+    TestEffect effect(nullptr);
+    for (host::int32 opcode : {host::effGetEffectName, host::effGetErrorText,
+                               host::effGetVendorString, host::effGetProductString}) {
+        char text[64] = "untouched";
+        EXPECT_EQ(call(effect, opcode, 0, 0, text), 0);
+        EXPECT_STREQ(text, "untouched");
+        EXPECT_EQ(call(effect, opcode, 0, 0, nullptr), 0);
+    }
+    EXPECT_EQ(call(effect, host::effCanDo, 0, 0, const_cast<char*>("bypass")), 0);
+    EXPECT_EQ(call(effect, host::effCanDo, 0, 0, nullptr), 0);
+    EXPECT_EQ(call(effect, host::effShellGetNextPlugin, 0, 0, nullptr), 0);
+    EXPECT_EQ(call(effect, host::effString2Parameter, 0, 0, nullptr), 0);
+}
+
+TEST(Dispatcher, BooleanResultsBecomeOneOrZero) {
+    TestEffect effect(nullptr);
+    EXPECT_EQ(call(effect, host::effCanBeAutomated, 3), 1);
+    EXPECT_EQ(call(effect, host::effCanBeAutomated, 4), 0);
+    EXPECT_EQ(call(effect, host::effSetBypass, 0, 2), 1);
+    EXPECT_EQ(call(effect, host::effSetBypass, 0, 0), 0);
+    effect.boolAnswer = true;
+    EXPECT_EQ(call(effect, host::effSetPanLaw, 0, 2, nullptr, 0.5f), 1);
+    EXPECT_EQ(call(effect, host::effOfflineNotify, 1, 4), 1);
+    effect.boolAnswer = false;
+    EXPECT_EQ(call(effect, host::effSetPanLaw, 0, 2, nullptr, 0.5f), 0);
+    EXPECT_EQ(call(effect, host::effOfflineNotify, 0, 4), 0);
+    const std::vector<std::string> expected = {"onPanLaw 2 0.500000", "onOfflineNotify 4 start",
+                                               "onPanLaw 2 0.500000", "onOfflineNotify 4 stop"};
+    EXPECT_EQ(effect.calls, expected);
+}
+
+TEST(Dispatcher, ArgumentsAreMappedAsTheInterfaceDefines) {
+    TestEffect effect(nullptr);
+    // Category from value, program from index.
+    EXPECT_EQ(call(effect, host::effGetProgramNameIndexed, 5, 2, nullptr), 1);
+    // Connection state from value; the answer is 1 whatever the operation did.
+    EXPECT_EQ(call(effect, host::effConnectInput, 1, 0), 1);
+    EXPECT_EQ(call(effect, host::effConnectInput, 0, 7), 1);
+    const std::vector<std::string> expected = {"copyIndexedProgramName 2 5",
+                                               "onInputConnected 1 off", "onInputConnected 0 on"};
+    EXPECT_EQ(effect.calls, expected);
+    EXPECT_EQ(call(effect, host::effConnectOutput, 0, 0), 1);
+
+    // Input arrangement from value, output from ptr.
+    host::VstSpeakerArrangement in{}, out{};
+    EXPECT_EQ(
+        call(effect, host::effSetSpeakerArrangement, 0, reinterpret_cast<host::intptr>(&in), &out),
+        1);
+    EXPECT_EQ(effect.setInput, &in);
+    EXPECT_EQ(effect.setOutput, &out);
+}
+
+TEST(Dispatcher, GetArrangementDefaultStoresNullInBoth) {
+    TestEffect effect(nullptr);
+    auto* dummy = reinterpret_cast<host::VstSpeakerArrangement*>(&effect);
+    host::VstSpeakerArrangement* in = dummy;
+    host::VstSpeakerArrangement* out = dummy;
+    EXPECT_EQ(
+        call(effect, host::effGetSpeakerArrangement, 0, reinterpret_cast<host::intptr>(&in), &out),
+        0);
+    EXPECT_EQ(in, nullptr);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(call(effect, host::effGetSpeakerArrangement, 0, 0, nullptr), 0);
+}
+
+TEST(Dispatcher, KeysRequiredIsInverted) {
+    TestEffect effect(nullptr);
+    EXPECT_EQ(call(effect, host::effKeysRequired), 1);
+    effect.keysNeeded = true;
+    EXPECT_EQ(call(effect, host::effKeysRequired), 0);
+}
+
+TEST(Dispatcher, DefaultAnswersOfTheExtendedLayer) {
+    TestEffect effect(nullptr);
+    struct Case {
+        host::int32 opcode;
+        host::intptr value;
+        host::intptr expected;
+    };
+    const Case cases[] = {
+        {host::effProcessEvents, 0, 0},
+        {host::effGetNumProgramCategories, 0, 1},
+        {host::effCopyProgram, 0, 0},
+        {host::effGetInputProperties, 0, 0},
+        {host::effGetOutputProperties, 0, 0},
+        {host::effGetPlugCategory, 0, 0},
+        {host::effGetCurrentPosition, 0, 0},
+        {host::effGetDestinationBuffer, 0, 0},
+        {host::effOfflinePrepare, 0, 0},
+        {host::effOfflineRun, 0, 0},
+        {host::effProcessVarIo, 0, 0},
+        {host::effGetVendorVersion, 0, 0},
+        {host::effVendorSpecific, 0, 0},
+        {host::effGetTailSize, 0, 0},
+        {host::effIdle, 0, 0},
+        {host::effGetIcon, 0, 0},
+        {host::effSetViewPosition, 0, 0},
+        {host::effGetParameterProperties, 0, 0},
+        {host::effGetVstVersion, 0, 2300},
+        {host::effGetMidiProgramName, 0, 0},
+        {host::effGetCurrentMidiProgram, 0, -1},
+        {host::effGetMidiProgramCategory, 0, 0},
+        {host::effHasMidiProgramsChanged, 0, 0},
+        {host::effGetMidiKeyName, 0, 0},
+        {host::effBeginSetProgram, 0, 0},
+        {host::effEndSetProgram, 0, 0},
+        {host::effStartProcess, 0, 0},
+        {host::effStopProcess, 0, 0},
+        {host::effSetTotalSampleToProcess, 4410, 4410},
+        {host::effBeginLoadBank, 0, 0},
+        {host::effBeginLoadProgram, 0, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(call(effect, c.opcode, 0, c.value, nullptr), c.expected) << c.opcode;
+    }
+}
+
+TEST(Dispatcher, EditorOpcodesWithoutEditorAnswerZero) {
+    TestEffect effect(nullptr);
+    host::ERect* rect = reinterpret_cast<host::ERect*>(&effect);
+    for (host::int32 opcode :
+         {host::effEditGetRect, host::effEditOpen, host::effEditClose, host::effEditIdle,
+          host::effEditKeyDown, host::effEditKeyUp, host::effSetEditKnobMode}) {
+        EXPECT_EQ(call(effect, opcode, 65, 2, &rect, 1.0f), 0) << opcode;
+    }
+    EXPECT_EQ(rect, reinterpret_cast<host::ERect*>(&effect));
+}
+
+TEST(Dispatcher, EditorOpcodesReachTheEditor) {
+    TestEffect effect(nullptr);
+    auto* editor = new TestEditor(&effect);
+    effect.attachEditor(editor);
+    int parent = 0;
+    EXPECT_EQ(call(effect, host::effEditOpen, 0, 0, &parent), 1);
+    EXPECT_EQ(editor->parentWindow, &parent);
+    editor->requestRefresh();
+    EXPECT_EQ(call(effect, host::effEditIdle), 0);
+    EXPECT_EQ(call(effect, host::effEditIdle), 0);
+    EXPECT_EQ(call(effect, host::effEditKeyDown, 65, 0x1FF, nullptr, 2.7f), 5);
+    EXPECT_EQ(editor->lastKey.character, 65);
+    EXPECT_EQ(editor->lastKey.virt, 255);
+    EXPECT_EQ(editor->lastKey.modifier, 2);
+    EXPECT_EQ(call(effect, host::effEditKeyUp, 27, 0x102, nullptr, 300.0f), 6);
+    EXPECT_EQ(editor->lastKey.character, 27);
+    EXPECT_EQ(editor->lastKey.virt, 2);
+    EXPECT_EQ(editor->lastKey.modifier, 300 & 0xFF);
+    // A modifier no integer can hold must not be undefined: it reads as 0.
+    call(effect, host::effEditKeyDown, 1, 0, nullptr, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(editor->lastKey.modifier, 0);
+    EXPECT_EQ(call(effect, host::effSetEditKnobMode, 0, 2), 102);
+    EXPECT_EQ(call(effect, host::effEditClose), 0);
+    const std::vector<std::string> expected = {"openEditor", "refresh", "keyDown",
+                                               "keyUp",      "keyDown", "closeEditor"};
+    EXPECT_EQ(editor->calls, expected);
+}
+
+TEST(Dispatcher, EditRectWithTheDefaultEditor) {
+    TestEffect effect(nullptr);
+    effect.attachEditor(new TestEditor(&effect));
+    auto* rect = reinterpret_cast<host::ERect*>(&effect);
+    EXPECT_EQ(call(effect, host::effEditGetRect, 0, 0, &rect), 0);
+    EXPECT_EQ(rect, nullptr);
+    EXPECT_EQ(call(effect, host::effEditGetRect, 0, 0, nullptr), 0);
+}
