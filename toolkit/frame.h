@@ -46,7 +46,7 @@ public:
 
     // Takes over the view's reference; false (view not added) when the list cannot grow.
     virtual bool addChild(View* view) noexcept;                               // 32
-    // Always true; a view that is not a child is only told detachedFrom.
+    // Always true; a view that is not a child is left untouched.
     virtual bool removeChild(View* view, bool withRelease) noexcept;          // 33
     virtual bool removeAllChildren(bool withRelease) noexcept;                // 34
     virtual bool hasChild(View* view) const noexcept;                         // 35

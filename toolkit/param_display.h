@@ -58,6 +58,7 @@ public:
     Color borderColor() const noexcept { return borderColor_; }
     Color shadowColor() const noexcept { return shadowColor_; }
     bool textTransparent() const noexcept { return textTransparent_; }
+    TextToValue textToValue() const noexcept { return textToValue_; }
 
 private:
     ValueToText converter_ = nullptr;
