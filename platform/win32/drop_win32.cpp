@@ -25,7 +25,8 @@ constexpr GUID interfaceShellLinkA = {
 constexpr GUID interfacePersistFile = {
     0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-constexpr DWORD resolveWithoutInterface = SLR_NO_UI | SLR_ANY_MATCH | (500u << 16);
+// SLR_NO_UI | SLR_ANY_MATCH, with a time-out of 500 ms in the high word.
+constexpr DWORD resolveWithoutInterface = 0x01F40003;
 constexpr int wideBufferSize = 2048;
 
 FORMATETC describe(std::uint16_t format) noexcept {

@@ -29,13 +29,16 @@ constexpr GUID interfaceUnknown = {
 constexpr GUID interfaceDataObject = {
     0x0000010E, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-class TestDataObject : public IDataObject {
+// COM objects are destroyed by their own Release, never through the interface.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class TestDataObject final : public IDataObject {
 public:
     HGLOBAL text = nullptr;
     HGLOBAL files = nullptr;
     LONG references = 1;
 
-    ~TestDataObject() {
+    virtual ~TestDataObject() {
         if (text) {
             GlobalFree(text);
         }
@@ -118,6 +121,7 @@ public:
         return OLE_E_ADVISENOTSUPPORTED;
     }
 };
+#pragma GCC diagnostic pop
 
 HGLOBAL copyToGlobal(const void* bytes, std::size_t size) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
