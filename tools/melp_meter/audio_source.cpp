@@ -1,0 +1,157 @@
+#include "tools/melp_meter/audio_source.h"
+
+#include <sndfile.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace melp::tools {
+
+namespace {
+
+class SoundFileSource final : public AudioSource {
+public:
+    SoundFileSource(std::string path, SNDFILE* file, const SF_INFO& info, std::int32_t left,
+                    std::int32_t right)
+        : path_(std::move(path)), file_(file), info_(info), left_(left), right_(right) {}
+    ~SoundFileSource() override { sf_close(file_); }
+    SoundFileSource(const SoundFileSource&) = delete;
+    SoundFileSource& operator=(const SoundFileSource&) = delete;
+
+    double sampleRateHz() const noexcept override { return info_.samplerate; }
+    std::int64_t totalFrames() const noexcept override { return info_.frames; }
+    std::int32_t fileChannels() const noexcept override { return info_.channels; }
+
+    std::string description() const override {
+        SF_FORMAT_INFO major{};
+        major.format = info_.format & SF_FORMAT_TYPEMASK;
+        SF_FORMAT_INFO minor{};
+        minor.format = info_.format & SF_FORMAT_SUBMASK;
+        std::string text;
+        if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &major, sizeof major) == 0 && major.name)
+            text = major.name;
+        if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &minor, sizeof minor) == 0 && minor.name)
+            text += (text.empty() ? "" : ", ") + std::string(minor.name);
+        return text;
+    }
+
+    std::int32_t read(float* left, float* right, std::int32_t frames,
+                      SourceError* error) noexcept override {
+        if (frames <= 0 || delivered_ >= info_.frames) return 0;
+        const auto channels = static_cast<std::size_t>(info_.channels);
+        const auto want = static_cast<std::size_t>(frames);
+        if (interleaved_.size() < want * channels) interleaved_.resize(want * channels);
+        const sf_count_t got = sf_readf_float(file_, interleaved_.data(), frames);
+        if (got <= 0) {
+            // libsndfile promised more frames than the data holds.
+            error->status = Status::corruptFile;
+            error->message = path_ + ": corrupt file: the audio data ends after " +
+                             std::to_string(delivered_) + " of " + std::to_string(info_.frames) +
+                             " frames" + libraryReason();
+            return 0;
+        }
+        const auto l = static_cast<std::size_t>(left_ - 1);
+        const auto r = static_cast<std::size_t>(right_ - 1);
+        for (std::size_t i = 0; i < static_cast<std::size_t>(got); ++i) {
+            left[i] = interleaved_[i * channels + l];
+            right[i] = interleaved_[i * channels + r];
+        }
+        delivered_ += got;
+        return static_cast<std::int32_t>(got);
+    }
+
+private:
+    std::string libraryReason() const {
+        const char* reason = sf_strerror(file_);
+        if (!reason || std::strcmp(reason, "No Error.") == 0) return "";
+        return " (" + std::string(reason) + ")";
+    }
+
+    std::string path_;
+    SNDFILE* file_;
+    SF_INFO info_;
+    std::int32_t left_;
+    std::int32_t right_;
+    sf_count_t delivered_ = 0;
+    std::vector<float> interleaved_;
+};
+
+SourceError failure(Status status, std::string message) {
+    return SourceError{status, std::move(message)};
+}
+
+}  // namespace
+
+OpenedSource openSoundFile(const std::string& path, bool channelsGiven, std::int32_t leftChannel,
+                           std::int32_t rightChannel) {
+    OpenedSource opened;
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            opened.error = failure(Status::missingFile, path + ": no such file");
+        else
+            opened.error = failure(Status::unreadableFile,
+                                   path + ": cannot read the file: " + std::strerror(errno));
+        return opened;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        opened.error = failure(Status::unreadableFile, path + ": is a folder, not a sound file");
+        return opened;
+    }
+    // Tell "cannot open" apart from "not a sound file" before libsndfile blurs the two.
+    const int probe = ::open(path.c_str(), O_RDONLY);
+    if (probe < 0) {
+        opened.error = failure(Status::unreadableFile,
+                               path + ": cannot read the file: " + std::strerror(errno));
+        return opened;
+    }
+    ::close(probe);
+    if (st.st_size == 0) {
+        opened.error = failure(Status::emptyFile, path + ": empty file (0 bytes)");
+        return opened;
+    }
+
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) {
+        opened.error = failure(Status::corruptFile, path + ": not a sound file libsndfile can read (" +
+                                                        std::string(sf_strerror(nullptr)) + ")");
+        return opened;
+    }
+    auto fail = [&](Status status, std::string message) {
+        sf_close(file);
+        opened.error = failure(status, std::move(message));
+        return std::move(opened);
+    };
+    if (info.channels <= 0)
+        return fail(Status::corruptFile, path + ": corrupt file: it declares no channels");
+    if (info.frames <= 0) return fail(Status::emptyFile, path + ": empty file: no audio frames");
+    if (channelsGiven) {
+        if (leftChannel > info.channels || rightChannel > info.channels)
+            return fail(Status::channelCount,
+                        path + ": --channels " + std::to_string(leftChannel) + "," +
+                            std::to_string(rightChannel) + " picks a channel the file lacks (it has " +
+                            std::to_string(info.channels) + ")");
+    } else if (info.channels == 1) {
+        leftChannel = 1;
+        rightChannel = 1;
+    } else if (info.channels == 2) {
+        leftChannel = 1;
+        rightChannel = 2;
+    } else {
+        return fail(Status::channelCount,
+                    path + ": " + std::to_string(info.channels) +
+                        " channels; MELP meters one or two (pick two with --channels L,R)");
+    }
+    if (info.samplerate < kMinSampleRateHz || info.samplerate > kMaxSampleRateHz)
+        return fail(Status::sampleRate,
+                    path + ": sample rate " + std::to_string(info.samplerate) +
+                        " Hz; MELP meters 11025 Hz to 768000 Hz");
+    opened.source = std::make_unique<SoundFileSource>(path, file, info, leftChannel, rightChannel);
+    return opened;
+}
+
+}  // namespace melp::tools

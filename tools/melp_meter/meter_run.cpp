@@ -1,0 +1,311 @@
+#include "tools/melp_meter/meter_run.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "tools/melp_meter/default_programme.h"
+#include "tools/melp_meter/peak_analysis.h"
+
+namespace melp::tools {
+
+namespace {
+
+RunResult failed(Status status, std::string message) {
+    RunResult r;
+    r.status = status;
+    r.error = std::move(message);
+    return r;
+}
+
+// mkdir -p; false with errno set when a part cannot be made.
+bool makeFolders(const std::string& path) {
+    std::string partial;
+    std::string::size_type start = 0;
+    while (start <= path.size()) {
+        auto slash = path.find('/', start);
+        if (slash == std::string::npos) slash = path.size();
+        partial = path.substr(0, slash);
+        start = slash + 1;
+        if (partial.empty()) continue;
+        struct stat st{};
+        if (::stat(partial.c_str(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode)) {
+                errno = ENOTDIR;
+                return false;
+            }
+            continue;
+        }
+        if (::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    }
+    return true;
+}
+
+std::string momentName(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "-%.3fs", seconds);
+    return text;
+}
+
+class Metering {
+public:
+    Metering(const MeterOptions& o, AudioSource& source, PanelHost& panel, MeterReport& report)
+        : o_(o), source_(source), panel_(panel), report_(report),
+          rate_(source.sampleRateHz()),
+          settleFrames_(static_cast<std::int64_t>(rate_ * 5.0 * (o.fastCorrelation ? 0.15 : 0.3))) {}
+
+    Status run(std::FILE* progress, std::string* error) {
+        const auto block = static_cast<std::size_t>(o_.blockFrames);
+        std::vector<float> left(block);
+        std::vector<float> right(block);
+        const bool truePeak = o_.mode == MeterMode::truePeak;
+        const std::int64_t total = source_.totalFrames();
+        std::size_t nextMoment = 0;
+        int progressShown = -1;
+        for (;;) {
+            std::int32_t want = o_.blockFrames;
+            // Blocks end exactly on a requested moment.
+            if (nextMoment < o_.atSeconds.size()) {
+                const std::int64_t momentFrame = frameOf(o_.atSeconds[nextMoment]);
+                want = static_cast<std::int32_t>(std::min<std::int64_t>(want, momentFrame - frame_));
+            }
+            if (want > 0) {
+                SourceError readError;
+                const std::int32_t got = source_.read(left.data(), right.data(), want, &readError);
+                if (readError.status != Status::ok) {
+                    *error = readError.message;
+                    return readError.status;
+                }
+                if (got == 0) break;
+                sanitise(left.data(), got);
+                sanitise(right.data(), got);
+                peaks_.add(left.data(), right.data(), got, truePeak);
+                panel_.process(left.data(), right.data(), got);
+                panel_.idle();
+                observe(panel_.read());
+                pendingFrames_ = got;
+                frame_ += got;
+            }
+            while (nextMoment < o_.atSeconds.size() && frameOf(o_.atSeconds[nextMoment]) <= frame_) {
+                if (!snapshot(o_.atSeconds[nextMoment], momentName(o_.atSeconds[nextMoment]),
+                              &report_.moments.emplace_back(), error))
+                    return Status::outputFailed;
+                ++nextMoment;
+            }
+            if (progress && total > 0) {
+                const int percent = static_cast<int>(100 * frame_ / total);
+                if (percent != progressShown) {
+                    progressShown = percent;
+                    drawProgress(progress, percent);
+                }
+            }
+        }
+        if (progress) std::fprintf(progress, "\r%*s\r", 60, "");
+        if (frame_ == 0) {
+            *error = "no audio frames";
+            return Status::emptyFile;
+        }
+        peaks_.finish(truePeak);
+        report_.input.frames = frame_;
+        report_.input.nonFiniteSamples = nonFinite_;
+        if (!snapshot(static_cast<double>(frame_) / rate_, "", &report_.final, error))
+            return Status::outputFailed;
+        return Status::ok;
+    }
+
+private:
+    std::int64_t frameOf(double seconds) const {
+        return static_cast<std::int64_t>(std::llround(seconds * rate_));
+    }
+
+    void sanitise(float* samples, std::int32_t n) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            if (!std::isfinite(samples[i])) {
+                samples[i] = 0.0f;
+                ++nonFinite_;
+            }
+        }
+    }
+
+    // The panel drawn after a block shows the state the previous idle wrote, one block late:
+    // what is read now belongs to the frames of the block before.
+    void observe(const PanelReading& r) {
+        for (int ch = 0; ch < 2; ++ch) {
+            Over& over = over_[ch];
+            const bool lit = r.channels[static_cast<std::size_t>(ch)].overLit;
+            if (lit) {
+                over.litFrames += pendingFrames_;
+                if (!over.wasLit) ++over.count;
+            }
+            over.wasLit = lit;
+        }
+        // frame_ is where the panel's state stands when observe runs.
+        if (frame_ >= settleFrames_) {
+            if (!correlationSeen_) {
+                correlationMin_ = correlationMax_ = r.correlation;
+                correlationSeen_ = true;
+            }
+            correlationMin_ = std::min(correlationMin_, r.correlation);
+            correlationMax_ = std::max(correlationMax_, r.correlation);
+        }
+    }
+
+    bool snapshot(double seconds, const std::string& suffix, PanelSnapshot* s, std::string* error) {
+        // A block-free idle brings the panels up to the last processed frame.
+        panel_.idle();
+        const PanelReading pkvu = panel_.read();
+        observe(pkvu);
+        pendingFrames_ = 0;
+        panel_.togglePeakMode();
+        const PanelReading peak = panel_.read();
+        const bool din = o_.mode == MeterMode::quasiPeak;
+        s->timeSeconds = seconds;
+        for (int ch = 0; ch < 2; ++ch) {
+            const auto i = static_cast<std::size_t>(ch);
+            ChannelReading& c = s->channels[i];
+            c.maxDisplayText = pkvu.channels[i].maxDisplayText;
+            c.maxDisplayDb = std::strtod(c.maxDisplayText.c_str(), nullptr);
+            c.maxDisplayRed = pkvu.channels[i].maxDisplayRed;
+            c.samplePeak = peaks_.samplePeak(ch);
+            c.truePeak = peaks_.truePeak(ch);
+            c.overLit = pkvu.channels[i].overLit;
+            c.overEverLit = over_[ch].count > 0;
+            c.overLitSeconds = static_cast<double>(over_[ch].litFrames) / rate_;
+            c.overLitCount = over_[ch].count;
+            c.averagePosition = pkvu.channels[i].barPosition;
+            c.peakPosition = peak.channels[i].barPosition;
+            c.averageScaleDb = levelScaleDb(c.averagePosition, din);
+            c.peakScaleDb = levelScaleDb(c.peakPosition, din);
+        }
+        s->correlation = pkvu.correlation;
+        s->correlationSettled = correlationSeen_;
+        s->correlationMin = correlationSeen_ ? correlationMin_ : pkvu.correlation;
+        s->correlationMax = correlationSeen_ ? correlationMax_ : pkvu.correlation;
+        s->bands = pkvu.bands;
+
+        if (!o_.pngFolder.empty()) {
+            // PEAK is on show now; Pk + VU after the button goes back.
+            const std::string base = o_.pngFolder + "/";
+            bool ok = picture(kLevelPage, base + "level-peak" + suffix + ".png", error);
+            panel_.togglePeakMode();
+            ok = ok && picture(kLevelPage, base + "level-pkvu" + suffix + ".png", error) &&
+                 picture(kAnalyserPage, base + "analyser" + suffix + ".png", error) &&
+                 picture(kPhasePage, base + "phase" + suffix + ".png", error);
+            return ok;
+        }
+        panel_.togglePeakMode();
+        return true;
+    }
+
+    bool picture(int page, const std::string& path, std::string* error) {
+        if (!panel_.writePicture(page, path)) {
+            *error = path + ": cannot write the picture";
+            return false;
+        }
+        report_.pictures.push_back(path);
+        return true;
+    }
+
+    static void drawProgress(std::FILE* out, int percent) {
+        constexpr int width = 40;
+        const int filled = percent * width / 100;
+        std::fprintf(out, "\r[%.*s%*s] %3d%%", filled, "########################################",
+                     width - filled, "", percent);
+        std::fflush(out);
+    }
+
+    struct Over {
+        std::int64_t litFrames = 0;
+        std::int32_t count = 0;
+        bool wasLit = false;
+    };
+
+    const MeterOptions& o_;
+    AudioSource& source_;
+    PanelHost& panel_;
+    MeterReport& report_;
+    double rate_;
+    std::int64_t settleFrames_;
+    PeakAnalysis peaks_;
+    std::int64_t frame_ = 0;
+    std::int64_t pendingFrames_ = 0;
+    std::int64_t nonFinite_ = 0;
+    Over over_[2];
+    bool correlationSeen_ = false;
+    double correlationMin_ = 0.0;
+    double correlationMax_ = 0.0;
+};
+
+}  // namespace
+
+RunResult runMeterOn(const MeterOptions& o, AudioSource& source, const std::string& fileName,
+                     PanelHost& panel, std::FILE* progress) {
+    const std::string name = fileName.empty() ? std::string("built-in programme") : fileName;
+    const double rate = source.sampleRateHz();
+    const double seconds = static_cast<double>(source.totalFrames()) / rate;
+    for (double at : o.atSeconds) {
+        if (at > seconds) {
+            char text[160];
+            std::snprintf(text, sizeof text, ": --at %g lies beyond the end (%.3f s)", at, seconds);
+            return failed(Status::usage, name + text);
+        }
+    }
+    if (!o.pngFolder.empty() && !makeFolders(o.pngFolder))
+        return failed(Status::outputFailed,
+                      o.pngFolder + ": cannot make the picture folder: " + std::strerror(errno));
+
+    RunResult result;
+    MeterReport& report = result.report;
+    report.input.file = fileName;
+    report.input.format = source.description();
+    report.input.sampleRateHz = rate;
+    report.input.fileChannels = source.fileChannels();
+    report.input.leftChannel = source.fileChannels() == 1 ? 1 : o.leftChannel;
+    report.input.rightChannel = source.fileChannels() == 1 ? 1 : o.rightChannel;
+    report.mode = o.mode;
+    report.fastCorrelation = o.fastCorrelation;
+    report.blockFrames = o.blockFrames;
+
+    std::string error;
+    if (!panel.start(rate, o.blockFrames, o.mode, o.fastCorrelation, &error)) {
+        panel.stop();
+        return failed(Status::pluginFailed, name + ": " + error);
+    }
+    report.pluginName = panel.pluginName();
+    report.pluginVendor = panel.pluginVendor();
+    Metering metering(o, source, panel, report);
+    const Status status = metering.run(seconds >= kProgressMinSeconds ? progress : nullptr, &error);
+    panel.stop();
+    if (status != Status::ok) {
+        // Source errors name the file already.
+        const bool named = error.compare(0, name.size(), name) == 0;
+        return failed(status, named ? error : name + ": " + error);
+    }
+    result.output = o.json ? jsonText(report) : summaryText(report);
+    return result;
+}
+
+RunResult runMeter(const MeterOptions& o, PanelHost& panel, std::FILE* progress) {
+    if (o.file.empty()) {
+        auto programme = makeDefaultProgramme();
+        MeterOptions fixed = o;
+        fixed.leftChannel = 1;
+        fixed.rightChannel = 2;
+        return runMeterOn(fixed, *programme, "", panel, progress);
+    }
+    OpenedSource opened = openSoundFile(o.file, o.channelsGiven, o.leftChannel, o.rightChannel);
+    if (!opened.source) return failed(opened.error.status, opened.error.message);
+    MeterOptions picked = o;
+    if (!o.channelsGiven && opened.source->fileChannels() == 2) {
+        picked.leftChannel = 1;
+        picked.rightChannel = 2;
+    }
+    return runMeterOn(picked, *opened.source, o.file, panel, progress);
+}
+
+}  // namespace melp::tools

@@ -1,0 +1,60 @@
+// melp-meter as a plug-in host: three instances of the plug-in, each with its editor open on
+// a headless host window, one per page (level, analyser, phase), because each page's
+// measurements run only while its page is shown. Everything goes through the effect record
+// (dispatcher, processReplacing) and the panel: button clicks in, drawn text and pixels out.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/melp_meter/options.h"
+#include "tools/melp_meter/report.h"
+
+namespace melp::tools {
+
+// What the three panels show at one moment.
+struct PanelReading {
+    struct Channel {
+        std::string maxDisplayText;  // empty until the display has been drawn
+        bool maxDisplayRed = false;
+        bool overLit = false;
+        double barPosition = 0.0;  // lit extent of the level bar, 0..1
+    };
+    std::array<Channel, 2> channels{};
+    double correlation = 0.0;  // the phase page's pointer, 0..1
+    std::array<BandReading, kBandCount> bands{};
+};
+
+class PanelHost {
+public:
+    virtual ~PanelHost() = default;
+    // Creates the instances, sets rate and block size, opens the editors and presses the
+    // buttons for the mode. False with a one-line reason when the plug-in fails.
+    [[nodiscard]] virtual bool start(double sampleRateHz, std::int32_t blockFrames, MeterMode mode,
+                                     bool fastCorrelation, std::string* error) = 0;
+    // Feeds one block (at most the block size given to start) to every instance.
+    virtual void process(const float* left, const float* right, std::int32_t frames) = 0;
+    // effEditIdle on every instance.
+    virtual void idle() = 0;
+    // The panels as drawn now; the level bars in the peak-mode button's current setting.
+    virtual PanelReading read() = 0;
+    // Presses the level page's peak-mode button (Pk + VU <-> PEAK) and lets it redraw.
+    virtual void togglePeakMode() = 0;
+    // Writes the panels: `level` picture of the level page, then analyser and phase pages.
+    [[nodiscard]] virtual bool writePicture(int page, const std::string& path) = 0;
+    virtual std::string pluginName() const = 0;
+    virtual std::string pluginVendor() const = 0;
+    virtual void stop() = 0;
+};
+
+constexpr int kLevelPage = 0;
+constexpr int kAnalyserPage = 1;
+constexpr int kPhasePage = 2;
+
+// The real host of the plug-in linked into this program.
+std::unique_ptr<PanelHost> makePluginPanelHost();
+
+}  // namespace melp::tools

@@ -1,0 +1,295 @@
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "host/effect_record.h"
+#include "host/entry.h"
+#include "host/opcodes.h"
+#include "platform/headless/headless.h"
+#include "tools/melp_meter/panel_host.h"
+
+namespace melp::tools {
+
+namespace {
+
+namespace hl = platform::headless;
+using host::AEffect;
+
+host::intptr MELP_CDECL hostCallback(AEffect*, host::int32 opcode, host::int32, host::intptr,
+                                     void*, float) {
+    // A 2.4 host that answers every other request with "nothing".
+    return opcode == host::audioMasterVersion ? 2400 : 0;
+}
+
+// The panel's geometry in frame pixels.
+constexpr std::int32_t kBarLeft = 81;
+constexpr std::int32_t kBarWidth = 200;
+constexpr std::int32_t kBarRows[2] = {50, 75};
+constexpr std::int32_t kLampLeft = 285;
+constexpr std::int32_t kLampTops[2] = {46, 71};
+constexpr std::int32_t kMaxDisplayLeft = 292;
+constexpr std::int32_t kMaxDisplayTops[2] = {55, 81};
+constexpr std::int32_t kBandLeft = 98;
+constexpr std::int32_t kBandPitch = 8;
+constexpr std::int32_t kBandTop = 36;
+constexpr std::int32_t kBandHeight = 56;
+constexpr std::int32_t kPinLeft = 113;
+constexpr std::int32_t kPinTravel = 181;
+constexpr std::int32_t kPinRow = 59;
+
+// Button centres.
+struct Point {
+    std::int32_t x, y;
+};
+constexpr Point kAnalyserPageButton = {53, 65};
+constexpr Point kPhasePageButton = {53, 81};
+constexpr Point kLevelPageButton = {53, 49};
+constexpr Point kSpeedButton = {368, 60};  // phase page; the peak-mode button's place
+constexpr Point kPeakModeButton = {368, 60};
+constexpr Point kScaleButton = {368, 71};
+constexpr Point kTruePeakButton = {368, 82};
+
+// The bars and pointers are copies of solid blue (lit) and dark (unlit) pictures; the lamp's
+// lit half carries a red exclamation mark.
+bool isLit(platform::ColorRef c) { return ((c >> 8) & 0xFF) > 80; }
+bool isRed(platform::ColorRef c) { return (c & 0xFF) > 150 && ((c >> 8) & 0xFF) < 100; }
+
+struct Instance {
+    AEffect* effect = nullptr;
+    platform::Window hostWindow = nullptr;
+    platform::Window frameWindow = nullptr;
+    std::int32_t screenX = 0;
+    std::int32_t screenY = 0;
+    bool editorOpen = false;
+
+    host::intptr dispatch(host::int32 opcode, host::int32 index = 0, host::intptr value = 0,
+                          void* ptr = nullptr, float opt = 0.0f) const {
+        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    }
+    platform::ColorRef pixel(std::int32_t x, std::int32_t y) const {
+        return hl::pixel(frameWindow, x, y);
+    }
+};
+
+class PluginPanelHost final : public PanelHost {
+public:
+    ~PluginPanelHost() override { stop(); }
+
+    bool start(double sampleRateHz, std::int32_t blockFrames, MeterMode mode, bool fastCorrelation,
+               std::string* error) override {
+        left_.assign(static_cast<std::size_t>(blockFrames), 0.0f);
+        right_.assign(static_cast<std::size_t>(blockFrames), 0.0f);
+        for (int page = 0; page < 3; ++page) {
+            Instance& in = instances_[static_cast<std::size_t>(page)];
+            in.effect = melpPluginEntry(&hostCallback);
+            if (!in.effect || in.effect->magic != host::kEffectMagic) {
+                in.effect = nullptr;
+                *error = "the MELP plug-in did not start (its entry returned no effect record)";
+                return false;
+            }
+            if (in.effect->numInputs < 2 || in.effect->numOutputs < 2 || !in.effect->processReplacing ||
+                !(in.effect->flags & host::effFlagsHasEditor)) {
+                *error = "the MELP plug-in's effect record lacks two inputs, replacing processing or an editor";
+                return false;
+            }
+            in.dispatch(host::effOpen);
+            in.dispatch(host::effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRateHz));
+            in.dispatch(host::effSetBlockSize, 0, blockFrames);
+            in.dispatch(host::effMainsChanged, 0, 1);
+            host::ERect* rect = nullptr;
+            if (in.dispatch(host::effEditGetRect, 0, 0, &rect) == 0 || !rect ||
+                rect->right - rect->left <= 0 || rect->bottom - rect->top <= 0) {
+                *error = "the MELP editor reports no size";
+                return false;
+            }
+            // Side by side on the scripted screen, so a click finds the right panel.
+            in.screenX = 0;
+            in.screenY = 200 * page;
+            in.hostWindow = hl::createHostWindow(in.screenX, in.screenY, rect->right - rect->left,
+                                                 rect->bottom - rect->top);
+            if (!in.hostWindow || in.dispatch(host::effEditOpen, 0, 0, in.hostWindow) == 0) {
+                *error = "the MELP editor did not open";
+                return false;
+            }
+            in.editorOpen = true;
+            const auto children = hl::childrenOf(in.hostWindow);
+            if (children.empty()) {
+                *error = "the MELP editor opened no window";
+                return false;
+            }
+            in.frameWindow = children.front();
+            hl::dispatchPendingMessages();
+        }
+        Instance& level = instances_[kLevelPage];
+        if (mode == MeterMode::truePeak) click(level, kTruePeakButton);
+        if (mode == MeterMode::quasiPeak) click(level, kScaleButton);
+        click(instances_[kAnalyserPage], kAnalyserPageButton);
+        click(instances_[kPhasePage], kPhasePageButton);
+        if (fastCorrelation) {
+            click(instances_[kPhasePage], kSpeedButton);
+            // The level page's own correlation pointer follows the same button.
+            click(level, kPhasePageButton);
+            click(level, kSpeedButton);
+            click(level, kLevelPageButton);
+        }
+        char name[256] = {};
+        instances_[0].dispatch(host::effGetEffectName, 0, 0, name);
+        name_ = name;
+        char vendor[256] = {};
+        instances_[0].dispatch(host::effGetVendorString, 0, 0, vendor);
+        vendor_ = vendor;
+        idle();
+        idle();
+        return true;
+    }
+
+    void process(const float* left, const float* right, std::int32_t frames) override {
+        // The plug-in may write its outputs over its inputs: each instance gets its own copy.
+        for (Instance& in : instances_) {
+            std::memcpy(left_.data(), left, static_cast<std::size_t>(frames) * sizeof(float));
+            std::memcpy(right_.data(), right, static_cast<std::size_t>(frames) * sizeof(float));
+            float* inputs[2] = {left_.data(), right_.data()};
+            float* outputs[2] = {left_.data(), right_.data()};
+            in.effect->processReplacing(in.effect, inputs, outputs, frames);
+        }
+    }
+
+    void idle() override {
+        for (Instance& in : instances_) in.dispatch(host::effEditIdle);
+        hl::dispatchPendingMessages();
+        collectTexts();
+    }
+
+    PanelReading read() override {
+        PanelReading r;
+        const Instance& level = instances_[kLevelPage];
+        for (int ch = 0; ch < 2; ++ch) {
+            auto& c = r.channels[static_cast<std::size_t>(ch)];
+            c.maxDisplayText = maxTexts_[ch];
+            c.maxDisplayRed = maxRed_[ch];
+            bool lit = false;
+            for (std::int32_t y = kLampTops[ch]; y < kLampTops[ch] + 8 && !lit; ++y)
+                for (std::int32_t x = kLampLeft; x < kLampLeft + 8 && !lit; ++x)
+                    lit = isRed(level.pixel(x, y));
+            c.overLit = lit;
+            std::int32_t end = kBarLeft;
+            while (end < kBarLeft + kBarWidth && isLit(level.pixel(end, kBarRows[ch]))) ++end;
+            c.barPosition = static_cast<double>(end - kBarLeft) / kBarWidth;
+        }
+        const Instance& phase = instances_[kPhasePage];
+        r.correlation = 0.0;
+        for (std::int32_t x = kPinLeft; x <= kPinLeft + kPinTravel; ++x) {
+            if (isLit(phase.pixel(x, kPinRow))) {
+                r.correlation = static_cast<double>(x - kPinLeft) / kPinTravel;
+                break;
+            }
+        }
+        const Instance& analyser = instances_[kAnalyserPage];
+        for (int k = 0; k < kBandCount; ++k) {
+            const std::int32_t x = kBandLeft + kBandPitch * k + 2;
+            const std::int32_t bottom = kBandTop + kBandHeight;
+            // The lit part grows up from the bottom row (where the unused second marker also
+            // sits); the maximum marker is one row just above its position.
+            std::int32_t top = bottom;
+            while (top > kBandTop - 1 && isLit(analyser.pixel(x, top - 1))) --top;
+            std::int32_t mark = -1;
+            for (std::int32_t y = top - 2; y >= kBandTop - 1; --y) {
+                if (isLit(analyser.pixel(x, y))) {
+                    mark = y;
+                    break;
+                }
+            }
+            std::int32_t levelRows = bottom - top;
+            std::int32_t maxRows = 0;
+            if (mark >= 0) {
+                maxRows = bottom - (mark + 1);
+            } else {
+                // The marker sits on the lit part's top row: the maximum equals the level.
+                levelRows = levelRows > 0 ? levelRows - 1 : 0;
+                maxRows = levelRows;
+            }
+            auto& band = r.bands[static_cast<std::size_t>(k)];
+            band.levelDb = static_cast<double>(levelRows - kBandHeight);
+            band.maxDb = static_cast<double>(maxRows - kBandHeight);
+        }
+        return r;
+    }
+
+    void togglePeakMode() override {
+        click(instances_[kLevelPage], kPeakModeButton);
+        idle();
+        idle();
+    }
+
+    bool writePicture(int page, const std::string& path) override {
+        const Instance& in = instances_[static_cast<std::size_t>(page)];
+        return hl::writePng(in.hostWindow, path);
+    }
+
+    std::string pluginName() const override { return name_; }
+    std::string pluginVendor() const override { return vendor_; }
+
+    void stop() override {
+        for (Instance& in : instances_) {
+            if (!in.effect) continue;
+            if (in.editorOpen) in.dispatch(host::effEditClose);
+            in.editorOpen = false;
+            in.dispatch(host::effMainsChanged, 0, 0);
+            in.dispatch(host::effClose);
+            in.effect = nullptr;
+            if (in.hostWindow) hl::destroyWindowFromOutside(in.hostWindow);
+            in.hostWindow = nullptr;
+            in.frameWindow = nullptr;
+        }
+        hl::clearTextLog();
+    }
+
+private:
+    // A short left-button press in the middle of a button, played through the scripted input
+    // and the window's message handling, as a user's click would arrive.
+    void click(Instance& in, Point at) {
+        const std::uint32_t t = hl::now() + 1;
+        hl::scheduleClick(t, in.screenX + at.x, in.screenY + at.y, 30);
+        hl::advanceTime(1);
+        hl::dispatchPendingMessages();
+        hl::advanceTime(50);
+        hl::dispatchPendingMessages();
+        hl::clearInputScript();
+        in.dispatch(host::effEditIdle);
+        hl::dispatchPendingMessages();
+        collectTexts();
+    }
+
+    // The maximum displays' latest texts. The log is emptied each time so that it stays small
+    // over a long file.
+    void collectTexts() {
+        const auto& log = hl::textLog();
+        if (log.empty()) return;
+        const platform::Window levelFrame = instances_[kLevelPage].frameWindow;
+        for (const hl::TextDraw& draw : log) {
+            if (draw.window && draw.window != levelFrame) continue;
+            for (int ch = 0; ch < 2; ++ch) {
+                if (draw.left == kMaxDisplayLeft && draw.top == kMaxDisplayTops[ch]) {
+                    maxTexts_[ch] = draw.text;
+                    maxRed_[ch] = isRed(draw.textColor);
+                }
+            }
+        }
+        hl::clearTextLog();
+    }
+
+    std::array<Instance, 3> instances_{};
+    std::vector<float> left_;
+    std::vector<float> right_;
+    std::string maxTexts_[2];
+    bool maxRed_[2] = {false, false};
+    std::string name_;
+    std::string vendor_;
+};
+
+}  // namespace
+
+std::unique_ptr<PanelHost> makePluginPanelHost() { return std::make_unique<PluginPanelHost>(); }
+
+}  // namespace melp::tools
