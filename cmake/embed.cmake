@@ -23,8 +23,10 @@ if(CMAKE_SCRIPT_MODE_FILE)
     string(LENGTH "${hex}" hexLength)
     math(EXPR byteCount "${hexLength} / 2")
     string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-    # Break the lines every 32 bytes to keep compilers and editors happy.
-    string(REGEX REPLACE "((0x[0-9a-f][0-9a-f],){32})" "\\1\n" bytes "${bytes}")
+    # Break the lines every 32 bytes to keep compilers and editors happy (CMake's regular
+    # expressions have no counted repetition).
+    string(REPEAT "0x[0-9a-f][0-9a-f]," 32 line)
+    string(REGEX REPLACE "(${line})" "\\1\n" bytes "${bytes}")
     string(APPEND arrays "const unsigned char resource${id}[${byteCount}] = {\n${bytes}\n};\n")
     string(APPEND entries "    {${id}, resource${id}, sizeof resource${id}},\n")
     list(APPEND ids "${id}")
@@ -51,7 +53,7 @@ extern const std::size_t ${MELP_EMBED_NAME}Count = ${count};
   return()
 endif()
 
-set(MELP_EMBED_SCRIPT "${CMAKE_CURRENT_LIST_FILE}")
+set(MELP_EMBED_SCRIPT "${CMAKE_CURRENT_LIST_FILE}" CACHE INTERNAL "The resource embedding script")
 
 function(melp_embed_bitmaps target)
   cmake_parse_arguments(E "" "DIRECTORY;NAME" "" ${ARGN})

@@ -163,6 +163,39 @@ void countObject(ObjectKind kind, std::int32_t delta) noexcept {
     }
 }
 
+constexpr std::size_t quarantine = 4096;
+
+void retire(ObjectTag* object) noexcept {
+    if (object->kind == ObjectKind::bitmap) {
+        std::vector<ColorRef>().swap(static_cast<Surface*>(object)->pixels);
+    }
+    auto& retired = state().retiredObjects;
+    try {
+        retired.push_back(object);
+    } catch (...) {
+        delete object;
+        return;
+    }
+    if (retired.size() > quarantine) {
+        delete retired.front();
+        retired.pop_front();
+    }
+}
+
+void retire(DeviceTag* device) noexcept {
+    auto& retired = state().retiredDevices;
+    try {
+        retired.push_back(device);
+    } catch (...) {
+        delete device;
+        return;
+    }
+    if (retired.size() > quarantine) {
+        delete retired.front();
+        retired.pop_front();
+    }
+}
+
 template <typename T>
 void replaceSelection(T*& slot, T* object) noexcept {
     if (slot != nullptr) {
@@ -305,7 +338,7 @@ bool deleteObject(Object object) noexcept {
     }
     objects.erase(found);
     countObject(object->kind, -1);
-    delete object;
+    retire(object);
     return true;
 }
 
@@ -522,7 +555,7 @@ void destroyDevice(DeviceTag* device) noexcept {
         --device->bitmap->selections;
     }
     --state().live.devices;
-    delete device;
+    retire(device);
 }
 
 Object adoptPicture(const Picture& picture) noexcept {

@@ -123,6 +123,10 @@ struct State {
 
     std::vector<ObjectTag*> objects;  // live non-stock objects
     std::vector<DeviceTag*> devices;
+    // Deleted objects and devices are kept a while before their memory is reused, so a
+    // stale handle is reported as such instead of finding a newer object at its address.
+    std::deque<ObjectTag*> retiredObjects;
+    std::deque<DeviceTag*> retiredDevices;
     std::vector<WindowTag*> windows;  // every window ever made, in creation order
 
     struct WindowClass {
