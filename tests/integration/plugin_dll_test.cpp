@@ -162,17 +162,83 @@ TEST_F(PluginDll, EveryOpcodeAnswersAsTheInterfaceTableSays) {
     const host::intptr keyAnswer = MELP_HAS_EDITOR ? -1 : 0;
     // effClose is checked on its own; effEditOpen needs a real parent window.
     const Expect table[] = {
-        {-1, 0},  {0, 0},  {2, 0},  {3, 0},  {4, 0},  {5, 0},  {6, 0},  {7, 0},
-        {8, 0},   {9, 0},  {10, 0}, {11, 0}, {12, 0}, {13, editorAnswer}, {15, 0},
-        {16, 0},  {17, 0}, {18, 0}, {19, 0}, {20, 0}, {21, 0}, {22, 0x4E764566},
-        {23, 0},  {24, 0}, {25, 0}, {26, 1}, {27, 0}, {28, 1}, {29, 0}, {30, 0},
-        {31, 1},  {32, 1}, {33, 0}, {34, 0}, {35, 1}, {36, 0}, {37, 0}, {38, 0},
-        {39, 0},  {40, 0}, {41, 0}, {42, 0}, {43, 1}, {44, 0}, {45, 1}, {46, 0},
-        {47, 1},  {48, 1}, {49, 1000}, {50, 0}, {51, 0}, {52, 0}, {53, 0}, {54, 0},
-        {55, 0},  {56, 0}, {57, 1}, {58, 2300}, {59, keyAnswer}, {60, keyAnswer},
-        {61, editorAnswer}, {62, 0}, {63, -1}, {64, 0}, {65, 0}, {66, 0}, {67, 0},
-        {68, 0},  {69, 0}, {70, 0}, {71, 0}, {72, 0}, {73, 4096}, {74, 0}, {75, 0},
-        {76, 0},  {77, 0},
+        {-1, 0},
+        {0, 0},
+        {2, 0},
+        {3, 0},
+        {4, 0},
+        {5, 0},
+        {6, 0},
+        {7, 0},
+        {8, 0},
+        {9, 0},
+        {10, 0},
+        {11, 0},
+        {12, 0},
+        {13, editorAnswer},
+        {15, 0},
+        {16, 0},
+        {17, 0},
+        {18, 0},
+        {19, 0},
+        {20, 0},
+        {21, 0},
+        {22, 0x4E764566},
+        {23, 0},
+        {24, 0},
+        {25, 0},
+        {26, 1},
+        {27, 0},
+        {28, 1},
+        {29, 0},
+        {30, 0},
+        {31, 1},
+        {32, 1},
+        {33, 0},
+        {34, 0},
+        {35, 1},
+        {36, 0},
+        {37, 0},
+        {38, 0},
+        {39, 0},
+        {40, 0},
+        {41, 0},
+        {42, 0},
+        {43, 1},
+        {44, 0},
+        {45, 1},
+        {46, 0},
+        {47, 1},
+        {48, 1},
+        {49, 1000},
+        {50, 0},
+        {51, 0},
+        {52, 0},
+        {53, 0},
+        {54, 0},
+        {55, 0},
+        {56, 0},
+        {57, 1},
+        {58, 2300},
+        {59, keyAnswer},
+        {60, keyAnswer},
+        {61, editorAnswer},
+        {62, 0},
+        {63, -1},
+        {64, 0},
+        {65, 0},
+        {66, 0},
+        {67, 0},
+        {68, 0},
+        {69, 0},
+        {70, 0},
+        {71, 0},
+        {72, 0},
+        {73, 4096},
+        {74, 0},
+        {75, 0},
+        {76, 0},
+        {77, 0},
     };
     for (const Expect& x : table) {
         // Each opcode gets arguments of the kind a host passes for it.
@@ -295,8 +361,8 @@ TEST_F(PluginDll, AudioPassesThroughBitForBit) {
     call(e, host::effMainsChanged, 0, 1);
 
     std::mt19937 random(20261208);
-    std::vector<int> sizes = {1,   2,   3,   4,   5,    7,    8,    15,   16,   17,  31,
-                              32,  33,  63,  64,  65,   127,  128,  255,  256,  511, 512,
+    std::vector<int> sizes = {1,   2,    3,    4,    5,    7,    8,    15,   16,  17,  31,
+                              32,  33,   63,   64,   65,   127,  128,  255,  256, 511, 512,
                               513, 1023, 1024, 1025, 2047, 2048, 3000, 4095, 4096};
     for (int n = 0; n < 8; ++n) {
         sizes.push_back(1 + static_cast<int>(random() % 4096));
@@ -346,11 +412,11 @@ TEST_F(PluginDll, AudioPassesThroughBitForBit) {
                     const float expected = source[c][static_cast<std::size_t>(i)];
                     if (bitsOf(result[i]) != bitsOf(expected)) {
                         ++mismatches;
-                        ADD_FAILURE() << (replacing ? "processReplacing" : "process")
-                                      << (inPlace ? " in place" : " separate") << ", " << frames
-                                      << " frames, channel " << c << ", sample " << i
-                                      << ": got 0x" << std::hex << bitsOf(result[i])
-                                      << " expected 0x" << bitsOf(expected);
+                        ADD_FAILURE()
+                            << (replacing ? "processReplacing" : "process")
+                            << (inPlace ? " in place" : " separate") << ", " << frames
+                            << " frames, channel " << c << ", sample " << i << ": got 0x"
+                            << std::hex << bitsOf(result[i]) << " expected 0x" << bitsOf(expected);
                     }
                 }
                 if (!inPlace) {
