@@ -368,7 +368,7 @@ void MeterEditor::refreshLevels() noexcept {
             display->setTextColor(over ? panelRed : panelBlue);
         }
     }
-    for (std::int32_t channel = 0; channel < 2; ++channel) {
+    for (std::int32_t channel = 0; channel < 2 && !tracking_; ++channel) {
         if (overLamps_[channel]) {
             overLamps_[channel]->setValue(effect->readMeter(readOver + channel));
         }
@@ -376,6 +376,13 @@ void MeterEditor::refreshLevels() noexcept {
     if (correlationPointer_) {
         correlationPointer_->setValue(effect->readMeter(readCorrelation));
     }
+}
+
+void MeterEditor::frameIdleWhileTracking() noexcept {
+    const bool outer = tracking_;
+    tracking_ = true;
+    GuiEditorBase::frameIdleWhileTracking();
+    tracking_ = outer;
 }
 
 void MeterEditor::controlChanged(toolkit::DrawContext* /*context*/,
