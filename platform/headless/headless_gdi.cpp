@@ -467,6 +467,18 @@ void fillRect(Device device, std::int32_t left, std::int32_t top, std::int32_t r
     }
     const ColorRef color = static_cast<Brush*>(brush)->color;
     const ColorRef value = target->monochrome ? monochromeBit(color) : color;
+    // An inverted rectangle is a pattern copy of negative extent, which GDI mirrors: it
+    // covers the pixels from its start back towards its end, the end itself excluded.
+    if (right < left) {
+        const std::int32_t start = left;
+        left = right + 1;
+        right = start + 1;
+    }
+    if (bottom < top) {
+        const std::int32_t start = top;
+        top = bottom + 1;
+        bottom = start + 1;
+    }
     const Rectangle area = intersect(Rectangle{left, top, right, bottom}, clipOf(d));
     for (std::int32_t y = area.top; y < area.bottom; ++y) {
         for (std::int32_t x = area.left; x < area.right; ++x) {

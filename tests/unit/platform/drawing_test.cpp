@@ -96,13 +96,19 @@ TEST_F(Drawing, FillCoversLeftTopButNotRightBottom) {
     EXPECT_TRUE(deleteObject(brush));
 }
 
-TEST_F(Drawing, EmptyAndInvertedFillsDrawNothing) {
+TEST_F(Drawing, EmptyFillDrawsNothingAndInvertedFillIsMirrored) {
     Object brush = createSolidBrush(0x00123456);
     fillRect(canvas.device, 5, 5, 5, 9, brush);
-    fillRect(canvas.device, 8, 8, 4, 4, brush);
+    fillRect(canvas.device, 9, 3, 3, 3, brush);
     for (std::int32_t y = 0; y < 16; ++y) {
         EXPECT_EQ(canvas.row(y), std::string(16, '.')) << y;
     }
+    // From (8, 8) back to, but not including, (4, 4).
+    fillRect(canvas.device, 8, 8, 4, 4, brush);
+    EXPECT_EQ(canvas.row(4), std::string(16, '.'));
+    EXPECT_EQ(canvas.row(5), ".....####.......");
+    EXPECT_EQ(canvas.row(8), ".....####.......");
+    EXPECT_EQ(canvas.row(9), std::string(16, '.'));
     deleteObject(brush);
 }
 

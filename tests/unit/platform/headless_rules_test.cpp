@@ -162,6 +162,16 @@ TEST(BmpDecoder, AcceptsWellFormedTwentyFourBitFiles) {
     EXPECT_EQ(picture.pixels[0], makeColorRef(1, 2, 3));
 }
 
+TEST(BmpDecoder, ReadsTopDownFilesToo) {
+    // Only the headless loader promises this; resources for the DLL are bottom-up.
+    useTestResources();
+    Object bitmap = loadBitmap(moduleInstance(), topDownId);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(headless::bitmapPixel(bitmap, 0, 0), makeColorRef(1, 2, 3));
+    EXPECT_EQ(headless::bitmapPixel(bitmap, 1, 1), makeColorRef(10, 11, 12));
+    deleteObject(bitmap);
+}
+
 TEST(BmpDecoder, RefusesMalformedFiles) {
     headless::Picture picture;
     std::vector<unsigned char> truncated = bmpFile(4, 4, 24);
