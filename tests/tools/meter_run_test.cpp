@@ -58,12 +58,12 @@ public:
             if (std::fabs(l[i]) > 1.0f) loudInBlock = true;
         }
     }
-    void idle() override {
+    void idle(bool) override {
         shownLoud = writtenLoud;
         writtenLoud = loudInBlock;
         loudInBlock = false;
     }
-    PanelReading read() override {
+    PanelReading read(bool) override {
         PanelReading r;
         r.channels[0].overLit = shownLoud;
         r.channels[0].maxDisplayText = "1.23dB";

@@ -86,8 +86,8 @@ public:
                 sanitise(right.data(), got);
                 peaks_.add(left.data(), right.data(), got, truePeak);
                 panel_.process(left.data(), right.data(), got);
-                panel_.idle();
-                observe(panel_.read());
+                panel_.idle(false);
+                observe(panel_.read(false));
                 pendingFrames_ = got;
                 frame_ += got;
             }
@@ -156,13 +156,15 @@ private:
     }
 
     bool snapshot(double seconds, const std::string& suffix, PanelSnapshot* s, std::string* error) {
-        // A block-free idle brings the panels up to the last processed frame.
-        panel_.idle();
-        const PanelReading pkvu = panel_.read();
+        // A block-free idle brings the panels up to the last processed frame; the analyser,
+        // not idled since the last reading, needs a second one to draw what the first wrote.
+        panel_.idle(true);
+        panel_.idle(true);
+        const PanelReading pkvu = panel_.read(true);
         observe(pkvu);
         pendingFrames_ = 0;
         panel_.togglePeakMode();
-        const PanelReading peak = panel_.read();
+        const PanelReading peak = panel_.read(false);
         const bool din = o_.mode == MeterMode::quasiPeak;
         s->timeSeconds = seconds;
         for (int ch = 0; ch < 2; ++ch) {

@@ -37,10 +37,11 @@ public:
                                      bool fastCorrelation, std::string* error) = 0;
     // Feeds one block (at most the block size given to start) to every instance.
     virtual void process(const float* left, const float* right, std::int32_t frames) = 0;
-    // effEditIdle on every instance.
-    virtual void idle() = 0;
+    // effEditIdle on the level and phase panels, and on the analyser's too when asked: its
+    // bars are only read at the moments of a reading, while its maxima hold in the plug-in.
+    virtual void idle(bool withAnalyser) = 0;
     // The panels as drawn now; the level bars in the peak-mode button's current setting.
-    virtual PanelReading read() = 0;
+    virtual PanelReading read(bool withBands) = 0;
     // Presses the level page's peak-mode button (Pk + VU <-> PEAK) and lets it redraw.
     virtual void togglePeakMode() = 0;
     // Writes the panels: `level` picture of the level page, then analyser and phase pages.

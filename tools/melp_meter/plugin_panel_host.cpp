@@ -67,8 +67,12 @@ struct Instance {
                           void* ptr = nullptr, float opt = 0.0f) const {
         return effect->dispatcher(effect, opcode, index, value, ptr, opt);
     }
+    hl::Framebuffer fb;  // the frame window's pixels, valid while it exists
+
     platform::ColorRef pixel(std::int32_t x, std::int32_t y) const {
-        return hl::pixel(frameWindow, x, y);
+        if (!fb.pixels || x < 0 || y < 0 || x >= fb.width || y >= fb.height) return 0;
+        return fb.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(fb.width) +
+                         static_cast<std::size_t>(x)];
     }
 };
 
@@ -119,6 +123,7 @@ public:
                 return false;
             }
             in.frameWindow = children.front();
+            in.fb = hl::framebuffer(in.frameWindow);
             hl::dispatchPendingMessages();
         }
         Instance& level = instances_[kLevelPage];
@@ -139,8 +144,8 @@ public:
         char vendor[256] = {};
         instances_[0].dispatch(host::effGetVendorString, 0, 0, vendor);
         vendor_ = vendor;
-        idle();
-        idle();
+        idle(true);
+        idle(true);
         return true;
     }
 
@@ -155,13 +160,16 @@ public:
         }
     }
 
-    void idle() override {
-        for (Instance& in : instances_) in.dispatch(host::effEditIdle);
+    void idle(bool withAnalyser) override {
+        for (int page = 0; page < 3; ++page) {
+            if (page == kAnalyserPage && !withAnalyser) continue;
+            instances_[static_cast<std::size_t>(page)].dispatch(host::effEditIdle);
+        }
         hl::dispatchPendingMessages();
         collectTexts();
     }
 
-    PanelReading read() override {
+    PanelReading read(bool withBands) override {
         PanelReading r;
         const Instance& level = instances_[kLevelPage];
         for (int ch = 0; ch < 2; ++ch) {
@@ -186,7 +194,7 @@ public:
             }
         }
         const Instance& analyser = instances_[kAnalyserPage];
-        for (int k = 0; k < kBandCount; ++k) {
+        for (int k = 0; k < kBandCount && withBands; ++k) {
             const std::int32_t x = kBandLeft + kBandPitch * k + 2;
             const std::int32_t bottom = kBandTop + kBandHeight;
             // The lit part grows up from the bottom row (where the unused second marker also
@@ -218,8 +226,8 @@ public:
 
     void togglePeakMode() override {
         click(instances_[kLevelPage], kPeakModeButton);
-        idle();
-        idle();
+        idle(false);
+        idle(false);
     }
 
     bool writePicture(int page, const std::string& path) override {
@@ -241,6 +249,7 @@ public:
             if (in.hostWindow) hl::destroyWindowFromOutside(in.hostWindow);
             in.hostWindow = nullptr;
             in.frameWindow = nullptr;
+            in.fb = hl::Framebuffer{};
         }
         hl::clearTextLog();
     }
