@@ -327,14 +327,19 @@ bool Frame::enableDropTarget(bool on) noexcept {
         if (!target) {
             return false;
         }
-        // The registration holds the target's only reference.
+        target->AddRef();
         if (!platform::registerDragDrop(window_, target)) {
-            delete target;
+            target->Release();
             return false;
         }
+        dropTarget_ = target;
         dropTargetRegistered_ = true;
     } else {
         platform::revokeDragDrop(window_);
+        if (dropTarget_) {
+            dropTarget_->Release();
+            dropTarget_ = nullptr;
+        }
         dropTargetRegistered_ = false;
     }
     return true;

@@ -16,6 +16,7 @@
 namespace melp::toolkit {
 
 class Bitmap;
+class FrameDropTarget;
 class FrameEditor;
 
 // Module-wide window class state shared by every frame, exposed for tests.
@@ -97,6 +98,9 @@ private:
     platform::Window window_ = nullptr;
     platform::Module imageLibrary_ = nullptr;
     platform::Cursor rememberedCursor_ = nullptr;
+    // The frame's own reference on its registered target, so that the target lives exactly
+    // as long as the registration whether or not the platform counts references.
+    FrameDropTarget* dropTarget_ = nullptr;
 };
 
 }  // namespace melp::toolkit
