@@ -50,7 +50,8 @@ public:
         blockFrames = block;
         return true;
     }
-    void process(const float* l, const float* r, std::int32_t frames) override {
+    void finishProcess() override {}
+    void startProcess(const float* l, const float* r, std::int32_t frames) override {
         blocks.push_back(frames);
         fed += frames;
         for (std::int32_t i = 0; i < frames; ++i) {

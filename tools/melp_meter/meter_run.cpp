@@ -84,8 +84,9 @@ public:
                 if (got == 0) break;
                 sanitise(left.data(), got);
                 sanitise(right.data(), got);
+                panel_.startProcess(left.data(), right.data(), got);
                 peaks_.add(left.data(), right.data(), got, truePeak);
-                panel_.process(left.data(), right.data(), got);
+                panel_.finishProcess();
                 panel_.idle(false);
                 observe(panel_.read(false));
                 pendingFrames_ = got;

@@ -1,6 +1,9 @@
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "host/effect_record.h"
@@ -68,6 +71,14 @@ struct Instance {
         return effect->dispatcher(effect, opcode, index, value, ptr, opt);
     }
     hl::Framebuffer fb;  // the frame window's pixels, valid while it exists
+    std::vector<float> left, right;  // the plug-in may write its outputs over its inputs
+
+    void process(const float* l, const float* r, std::int32_t frames) {
+        std::memcpy(left.data(), l, static_cast<std::size_t>(frames) * sizeof(float));
+        std::memcpy(right.data(), r, static_cast<std::size_t>(frames) * sizeof(float));
+        float* io[2] = {left.data(), right.data()};
+        effect->processReplacing(effect, io, io, frames);
+    }
 
     platform::ColorRef pixel(std::int32_t x, std::int32_t y) const {
         if (!fb.pixels || x < 0 || y < 0 || x >= fb.width || y >= fb.height) return 0;
@@ -76,16 +87,77 @@ struct Instance {
     }
 };
 
+// An audio thread for one instance, as hosts give each plug-in its own: one block at a time,
+// handed over and waited for.
+class AudioThread {
+public:
+    AudioThread() : thread_([this] { loop(); }) {}
+    ~AudioThread() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    AudioThread(const AudioThread&) = delete;
+    AudioThread& operator=(const AudioThread&) = delete;
+
+    void start(Instance* instance, const float* left, const float* right, std::int32_t frames) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            job_ = Job{instance, left, right, frames};
+            busy_ = true;
+        }
+        wake_.notify_one();
+    }
+
+    void finish() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [this] { return !busy_; });
+    }
+
+private:
+    struct Job {
+        Instance* instance = nullptr;
+        const float* left = nullptr;
+        const float* right = nullptr;
+        std::int32_t frames = 0;
+    };
+
+    void loop() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return quit_ || busy_; });
+            if (quit_) return;
+            const Job job = job_;
+            lock.unlock();
+            job.instance->process(job.left, job.right, job.frames);
+            lock.lock();
+            busy_ = false;
+            done_.notify_one();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    Job job_;
+    bool busy_ = false;
+    bool quit_ = false;
+    std::thread thread_;
+};
+
 class PluginPanelHost final : public PanelHost {
 public:
     ~PluginPanelHost() override { stop(); }
 
     bool start(double sampleRateHz, std::int32_t blockFrames, MeterMode mode, bool fastCorrelation,
                std::string* error) override {
-        left_.assign(static_cast<std::size_t>(blockFrames), 0.0f);
-        right_.assign(static_cast<std::size_t>(blockFrames), 0.0f);
         for (int page = 0; page < 3; ++page) {
             Instance& in = instances_[static_cast<std::size_t>(page)];
+            in.left.assign(static_cast<std::size_t>(blockFrames), 0.0f);
+            in.right.assign(static_cast<std::size_t>(blockFrames), 0.0f);
             in.effect = melpPluginEntry(&hostCallback);
             if (!in.effect || in.effect->magic != host::kEffectMagic) {
                 in.effect = nullptr;
@@ -149,15 +221,16 @@ public:
         return true;
     }
 
-    void process(const float* left, const float* right, std::int32_t frames) override {
-        // The plug-in may write its outputs over its inputs: each instance gets its own copy.
-        for (Instance& in : instances_) {
-            std::memcpy(left_.data(), left, static_cast<std::size_t>(frames) * sizeof(float));
-            std::memcpy(right_.data(), right, static_cast<std::size_t>(frames) * sizeof(float));
-            float* inputs[2] = {left_.data(), right_.data()};
-            float* outputs[2] = {left_.data(), right_.data()};
-            in.effect->processReplacing(in.effect, inputs, outputs, frames);
-        }
+    void startProcess(const float* left, const float* right, std::int32_t frames) override {
+        // The level panel's instance (the costliest, in true-peak mode) runs beside the others.
+        if (!audioThread_) audioThread_ = std::make_unique<AudioThread>();
+        audioThread_->start(&instances_[kLevelPage], left, right, frames);
+        instances_[kAnalyserPage].process(left, right, frames);
+        instances_[kPhasePage].process(left, right, frames);
+    }
+
+    void finishProcess() override {
+        if (audioThread_) audioThread_->finish();
     }
 
     void idle(bool withAnalyser) override {
@@ -239,6 +312,7 @@ public:
     std::string pluginVendor() const override { return vendor_; }
 
     void stop() override {
+        audioThread_.reset();
         for (Instance& in : instances_) {
             if (!in.effect) continue;
             if (in.editorOpen) in.dispatch(host::effEditClose);
@@ -289,8 +363,7 @@ private:
     }
 
     std::array<Instance, 3> instances_{};
-    std::vector<float> left_;
-    std::vector<float> right_;
+    std::unique_ptr<AudioThread> audioThread_;
     std::string maxTexts_[2];
     bool maxRed_[2] = {false, false};
     std::string name_;
