@@ -1,6 +1,7 @@
-// The finished DLL as a host drives it: loaded with the system loader, entered through its
-// one export, then checked through the effect record only: the record's fields, the identity
-// answers, every opcode's answer, bit-exact pass-through of audio, and closing.
+// The finished plug-in as a host drives it: entered through its one export, then checked
+// through the effect record only: the record's fields, the identity answers, every opcode's
+// answer, bit-exact pass-through of audio, and closing. Built twice: against the DLL, loaded
+// with the system loader (MELP_DLL_PATH), and natively against the linked entry.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,16 +12,17 @@
 
 #include "host/effect_record.h"
 #include "host/opcodes.h"
-#include "platform/testing/dll_loader.h"
 #include "tests/support/fake_host.h"
+
+#ifdef MELP_DLL_PATH
+#include "platform/testing/dll_loader.h"
+namespace loader = melp::platform::testing;
+#else
+#include "host/entry.h"
+#endif
 
 using namespace melp;
 using melp::testing::FakeHost;
-namespace loader = melp::platform::testing;
-
-#ifndef MELP_DLL_PATH
-#error "MELP_DLL_PATH names the DLL under test"
-#endif
 // 1 when the build has the editor: the record then says so and the editor opcodes answer.
 #ifndef MELP_HAS_EDITOR
 #define MELP_HAS_EDITOR 0
@@ -32,6 +34,7 @@ using Entry = host::AEffect*(MELP_CDECL*)(host::audioMasterCallback);
 
 class PluginDll : public ::testing::Test {
 protected:
+#ifdef MELP_DLL_PATH
     static void SetUpTestSuite() {
         const char* path = std::getenv("MELP_DLL_PATH");
         library = loader::loadPluginLibrary(path ? path : MELP_DLL_PATH);
@@ -44,9 +47,13 @@ protected:
         library = nullptr;
         entry = nullptr;
     }
+    static inline loader::Library library = nullptr;
+    static inline Entry entry = nullptr;
+#else
+    static inline Entry entry = &melpPluginEntry;
+#endif
     void SetUp() override {
-        ASSERT_NE(library, nullptr) << "cannot load " << MELP_DLL_PATH;
-        ASSERT_NE(entry, nullptr) << "no export named main";
+        ASSERT_NE(entry, nullptr) << "cannot load the plug-in or it has no export named main";
         fake.answer(host::audioMasterVersion, 2400);
     }
 
@@ -67,8 +74,6 @@ protected:
         }
     }
 
-    static inline loader::Library library = nullptr;
-    static inline Entry entry = nullptr;
     FakeHost fake;
     std::vector<host::AEffect*> opened;
 };
@@ -87,10 +92,12 @@ float fromBits(std::uint32_t bits) {
 
 }  // namespace
 
+#ifdef MELP_DLL_PATH
 TEST_F(PluginDll, ExportsMainOnly) {
     EXPECT_EQ(loader::findExport(library, "melpPluginEntry"), nullptr);
     EXPECT_EQ(loader::findExport(library, "_melpPluginEntry"), nullptr);
 }
+#endif
 
 TEST_F(PluginDll, HostAnsweringZeroToTheVersionGetsNoRecord) {
     fake.answer(host::audioMasterVersion, 0);
