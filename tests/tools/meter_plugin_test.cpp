@@ -239,6 +239,31 @@ TEST(MeterPlugin, QuasiPeakReadsOnTheDinScale) {
     EXPECT_NE(r.output.find("DIN scale"), std::string::npos);
 }
 
+TEST(MeterPlugin, FastCorrelationFollowsSooner) {
+    const std::string path = scratchFolder() + "/turn.wav";
+    // Two seconds in opposite phase, then in phase.
+    ASSERT_TRUE(writeSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 2, 3 * 48000, [](std::int64_t f, int c) {
+        const double v = 0.3 * std::sin(kTwoPi * 330.0 * static_cast<double>(f) / 48000.0);
+        return c == 1 && f < 2 * 48000 ? -v : v;
+    }));
+    double risen[2] = {0.0, 0.0};
+    for (int fast = 0; fast < 2; ++fast) {
+        MeterOptions o;
+        o.file = path;
+        o.fastCorrelation = fast == 1;
+        o.atSeconds = {2.15};
+        auto panel = makePluginPanelHost();
+        const RunResult r = runMeter(o, *panel, nullptr);
+        ASSERT_EQ(r.status, Status::ok) << r.error;
+        ASSERT_EQ(r.report.moments.size(), 1u);
+        risen[fast] = r.report.moments[0].correlation;
+        EXPECT_LT(r.report.final.correlationMin, 0.05);
+    }
+    // 0.15 s after the turn: 1 - e^-1 of the way for the fast meter, 1 - e^-0.5 for the slow.
+    EXPECT_NEAR(risen[1], 0.63, 0.08);
+    EXPECT_NEAR(risen[0], 0.39, 0.08);
+}
+
 // --- the program ---------------------------------------------------------------------------
 
 struct ToolRun {
@@ -316,6 +341,19 @@ TEST(MeterTool, EveryFailureHasItsStatusAndOneLine) {
         EXPECT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
+}
+
+TEST(MeterTool, ChannelsPicksTwoOfMany) {
+    const std::string path = scratchFolder() + "/six-levels.wav";
+    // Channel c (from 1) peaks at 0.1 c.
+    ASSERT_TRUE(writeSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 6, 48000, [](std::int64_t f, int c) {
+        return 0.1 * (c + 1) * std::sin(kTwoPi * 1000.0 * static_cast<double>(f) / 48000.0);
+    }));
+    const ToolRun run = runTool({"--json", "--channels", "5,2", path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"meteredChannels\":[5,2]"), std::string::npos);
+    EXPECT_NE(run.out.find("\"maxDisplayText\":\"-6.02dB\""), std::string::npos) << run.out;   // 0.5
+    EXPECT_NE(run.out.find("\"maxDisplayText\":\"-13.98dB\""), std::string::npos) << run.out;  // 0.2
 }
 
 TEST(MeterTool, JsonAndPicturesOfTheProgramme) {

@@ -22,7 +22,10 @@ public:
     SoundFileSource& operator=(const SoundFileSource&) = delete;
 
     double sampleRateHz() const noexcept override { return info_.samplerate; }
-    std::int64_t totalFrames() const noexcept override { return info_.frames; }
+    // A stream (a pipe) has no known length: libsndfile says SF_COUNT_MAX.
+    std::int64_t totalFrames() const noexcept override {
+        return info_.frames == SF_COUNT_MAX ? 0 : info_.frames;
+    }
     std::int32_t fileChannels() const noexcept override { return info_.channels; }
 
     std::string description() const override {
@@ -40,12 +43,14 @@ public:
 
     std::int32_t read(float* left, float* right, std::int32_t frames,
                       SourceError* error) noexcept override {
-        if (frames <= 0 || delivered_ >= info_.frames) return 0;
+        const bool knownLength = info_.frames != SF_COUNT_MAX;
+        if (frames <= 0 || (knownLength && delivered_ >= info_.frames)) return 0;
         const auto channels = static_cast<std::size_t>(info_.channels);
         const auto want = static_cast<std::size_t>(frames);
         if (interleaved_.size() < want * channels) interleaved_.resize(want * channels);
         const sf_count_t got = sf_readf_float(file_, interleaved_.data(), frames);
         if (got <= 0) {
+            if (!knownLength) return 0;
             // libsndfile promised more frames than the data holds.
             error->status = Status::corruptFile;
             error->message = path_ + ": corrupt file: the audio data ends after " +
@@ -109,7 +114,7 @@ OpenedSource openSoundFile(const std::string& path, bool channelsGiven, std::int
         return opened;
     }
     ::close(probe);
-    if (st.st_size == 0) {
+    if (S_ISREG(st.st_mode) && st.st_size == 0) {
         opened.error = failure(Status::emptyFile, path + ": empty file (0 bytes)");
         return opened;
     }

@@ -113,6 +113,14 @@ public:
         }
         peaks_.finish(truePeak);
         report_.input.frames = frame_;
+        // Moments past the end of a stream of unknown length.
+        if (nextMoment < o_.atSeconds.size()) {
+            char text[96];
+            std::snprintf(text, sizeof text, "--at %g lies beyond the end (%.3f s)", o_.atSeconds[nextMoment],
+                          static_cast<double>(frame_) / rate_);
+            *error = text;
+            return Status::usage;
+        }
         report_.input.nonFiniteSamples = nonFinite_;
         if (!snapshot(static_cast<double>(frame_) / rate_, "", &report_.final, error))
             return Status::outputFailed;
@@ -252,7 +260,7 @@ RunResult runMeterOn(const MeterOptions& o, AudioSource& source, const std::stri
     const double rate = source.sampleRateHz();
     const double seconds = static_cast<double>(source.totalFrames()) / rate;
     for (double at : o.atSeconds) {
-        if (at > seconds) {
+        if (source.totalFrames() > 0 && at > seconds) {
             char text[160];
             std::snprintf(text, sizeof text, ": --at %g lies beyond the end (%.3f s)", at, seconds);
             return failed(Status::usage, name + text);
