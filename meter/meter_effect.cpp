@@ -1,0 +1,536 @@
+#include "meter/meter_effect.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "meter/interpolation_taps.h"
+
+namespace melp::meter {
+
+namespace {
+
+constexpr float kBandCentres[kBandCount] = {
+    25.0f,   31.5f,   40.0f,   50.0f,   63.0f,   80.0f,   100.0f,  125.0f,  160.0f,  200.0f,
+    250.0f,  315.0f,  400.0f,  500.0f,  630.0f,  800.0f,  1000.0f, 1250.0f, 1600.0f, 2000.0f,
+    2500.0f, 3150.0f, 4000.0f, 5000.0f, 6300.0f, 8000.0f, 10000.0f, 12500.0f, 16000.0f,
+    20000.0f};
+// Section 1 sits at the band centre, sections 2 and 3 at 0.891 and 1.122 times it.
+constexpr double kSectionFactor[3] = {2.0, 1.782, 2.244};
+constexpr double kQuasiPeakGain = 1.5848932;  // +4 dB
+constexpr double kQuasiPeakOverThreshold = 0.63096;
+constexpr double kQuasiPeakReadOffset = 1.77827941;  // +5 dB
+constexpr double kMinimumRateHz = 1000.0;
+constexpr double kMaximumRateHz = 1.0e7;
+constexpr float kLargestMetered = 1.0e20f;
+constexpr float kNonFiniteMetered = 2.0f;
+
+inline double wide(float value) noexcept {
+    return static_cast<double>(value);
+}
+
+inline float narrow(double value) noexcept {
+    return static_cast<float>(value);
+}
+
+inline float relaxed(const std::atomic<float>& value) noexcept {
+    return value.load(std::memory_order_relaxed);
+}
+
+inline void publish(std::atomic<float>& target, float value) noexcept {
+    target.store(value, std::memory_order_relaxed);
+}
+
+// What a sample meters as: itself, unless it is non-finite or absurdly large.
+inline float meteredValue(float sample) noexcept {
+    if (std::fabs(sample) <= kLargestMetered) {
+        return sample;
+    }
+    const float magnitude = std::isfinite(sample) ? kLargestMetered : kNonFiniteMetered;
+    return std::signbit(sample) ? -magnitude : magnitude;
+}
+
+// Copies one frame by its bits, so NaN payloads and signalling NaNs pass untouched. Both
+// inputs are read before either output is written: channels may share memory, even crosswise.
+inline void passFrame(const float* const* inputs, float* const* outputs, int32 i,
+                      float (&pair)[2]) noexcept {
+    uint32_t bits[2];
+    std::memcpy(&bits[0], inputs[0] + i, sizeof bits[0]);
+    std::memcpy(&bits[1], inputs[1] + i, sizeof bits[1]);
+    std::memcpy(outputs[0] + i, &bits[0], sizeof bits[0]);
+    std::memcpy(outputs[1] + i, &bits[1], sizeof bits[1]);
+    std::memcpy(pair, bits, sizeof pair);
+}
+
+inline bool usableRate(float rateHz) noexcept {
+    return wide(rateHz) >= kMinimumRateHz && wide(rateHz) <= kMaximumRateHz;
+}
+
+void copyText(char* text, const char* value) noexcept {
+    std::memcpy(text, value, std::strlen(value) + 1);
+}
+
+}  // namespace
+
+// What a run of samples was set up for; a run ends at the first sample where any of it
+// differs, so a change from another thread takes effect at that sample.
+struct MeterEffect::Snapshot {
+    float viewMode;
+    float truePeakMode;
+    float quasiPeakMode;
+    float fastCorrelation;
+    int32_t resetCount;
+    float rateHz;
+};
+
+MeterEffect::MeterEffect(host::audioMasterCallback hostCallback) noexcept
+    : ExtendedEffect(hostCallback, 1, 11), kernels(&bestKernels()) {
+    currentRate = sampleRate;
+    coefficientRate = 0.0f;
+    publish(maxLevel[0], kMaxLevelFloor);
+    publish(maxLevel[1], kMaxLevelFloor);
+    std::memset(truePeakHistory, 0, sizeof truePeakHistory);
+    historyPos = 360;
+    buildLevelScale(peakScale);
+    buildLevelScale(quasiPeakScale);
+    buildBandScale(bandScale);
+    assignInputCount(2);
+    assignOutputCount(2);
+    assignUniqueId(kMeterUniqueId);
+    declareReplacing(true);
+    copyText(programName, "Talvo's VST-MELP");
+    onResume();
+}
+
+MeterEffect::~MeterEffect() = default;
+
+void MeterEffect::setParameterValue(int32 index, float value) noexcept {
+    switch (index) {
+        case 4: publish(quasiPeakMode, value); break;
+        case 5: publish(truePeakMode, value); break;
+        case 6: publish(fastCorrelation, value); break;
+        case 7: publish(viewMode, value); break;
+        default: break;
+    }
+}
+
+float MeterEffect::parameterValue(int32) noexcept {
+    return 0.0f;
+}
+
+void MeterEffect::processAccumulate(float** inputs, float** outputs, int32 sampleFrames) noexcept {
+    if (sampleFrames <= 0 || !inputs || !outputs) {
+        return;
+    }
+    for (int ch = 0; ch < 2; ++ch) {
+        if (!inputs[ch] || !outputs[ch]) {
+            return;
+        }
+    }
+    float pair[2];
+    for (int32 i = 0; i < sampleFrames; ++i) {
+        passFrame(inputs, outputs, i, pair);
+    }
+}
+
+void MeterEffect::processReplace(float** inputs, float** outputs, int32 sampleFrames) noexcept {
+    if (sampleFrames <= 0 || !inputs || !outputs) {
+        return;
+    }
+    for (int ch = 0; ch < 2; ++ch) {
+        if (!inputs[ch] || !outputs[ch]) {
+            return;
+        }
+    }
+    int32 done = 0;
+    while (done < sampleFrames) {
+        done = meterRun(inputs, outputs, done, sampleFrames);
+    }
+}
+
+void MeterEffect::takeSnapshot(Snapshot& snapshot) noexcept {
+    snapshot.viewMode = relaxed(viewMode);
+    snapshot.truePeakMode = relaxed(truePeakMode);
+    snapshot.quasiPeakMode = relaxed(quasiPeakMode);
+    snapshot.fastCorrelation = relaxed(fastCorrelation);
+    snapshot.resetCount = resetCount.load(std::memory_order_acquire);
+    const float asked = currentSampleRate();
+    snapshot.rateHz = usableRate(asked) ? asked : currentRate;
+}
+
+bool MeterEffect::unchanged(const Snapshot& snapshot) noexcept {
+    Snapshot now;
+    takeSnapshot(now);
+    // Compared by bits: a NaN parameter must compare equal to itself.
+    return std::memcmp(&now, &snapshot, sizeof now) == 0;
+}
+
+void MeterEffect::applyPendingReset() noexcept {
+    const int32_t count = resetCount.load(std::memory_order_acquire);
+    if (count == seenResetCount) {
+        return;
+    }
+    seenResetCount = count;
+    for (double& max : bands.max) {
+        max = 0.0;
+    }
+}
+
+int32 MeterEffect::meterRun(float* const* inputs, float* const* outputs, int32 start,
+                            int32 end) noexcept {
+    Snapshot snapshot;
+    takeSnapshot(snapshot);
+    applyPendingReset();
+    currentRate = snapshot.rateHz;
+    if (currentRate != coefficientRate) {
+        coefficientRate = currentRate;
+        deriveCoefficients(currentRate);
+    }
+    if (snapshot.viewMode == 0.0f) {
+        return runLevelView(inputs, outputs, start, end, snapshot);
+    }
+    if (snapshot.viewMode == 2.0f) {
+        return runCorrelationView(inputs, outputs, start, end, snapshot);
+    }
+    if (snapshot.viewMode == 1.0f) {
+        return runBandView(inputs, outputs, start, end, snapshot);
+    }
+    return runCopyOnly(inputs, outputs, start, end, snapshot);
+}
+
+void MeterEffect::deriveCoefficients(float rateHz) noexcept {
+    const double fs = wide(rateHz);
+    averageCoef = narrow(1.0 / (fs * 0.2));
+    peakFall = narrow(std::pow(0.1, 1.0 / (fs * 1.5)));
+    peakFall4 = narrow(std::pow(0.1, 1.0 / (fs * 4.0 * 1.5)));
+    attackCoef = narrow(1.0 / (fs * 0.0017));
+    bandFall = narrow(std::pow(0.1, 1.0 / fs));
+    correlationCoefFast = narrow(1.0 / (fs * 0.15));
+    correlationCoefSlow = narrow(1.0 / (fs * 0.3));
+    pi = 3.1415927f;
+    std::memcpy(bandCentre, kBandCentres, sizeof bandCentre);
+    q = 4.33f;
+    const double highestAngle = 0.98 * wide(pi);
+    for (int b = 0; b < kBandCount; ++b) {
+        for (int s = 0; s < 3; ++s) {
+            double omega = wide(pi) * kSectionFactor[s] * wide(bandCentre[b]) / fs;
+            if (omega > highestAngle) {
+                omega = highestAngle;
+            }
+            const double t = std::tan(omega * 0.11547344);
+            const float beta = narrow(0.5 * (1.0 - t) / (1.0 + t));
+            float gamma = narrow((0.5 + wide(beta)) * std::cos(omega));
+            // Far below Nyquist at very high rates the poles sit a rounding error inside
+            // the unit circle; rounding gamma must not push them onto or beyond it.
+            while (2.0 * std::fabs(wide(gamma)) >= 1.0 + 2.0 * wide(beta)) {
+                gamma = std::nextafter(gamma, 0.0f);
+            }
+            const float alpha = narrow((0.5 - wide(beta)) * 0.5);
+            bands.alpha[s][b] = wide(alpha);
+            bands.beta[s][b] = wide(beta);
+            bands.gamma[s][b] = wide(gamma);
+            bands.minusAlpha[s][b] = -wide(alpha);
+            bands.minusBeta[s][b] = -wide(beta);
+        }
+    }
+}
+
+int32 MeterEffect::runCopyOnly(float* const* inputs, float* const* outputs, int32 start,
+                               int32 end, const Snapshot& snapshot) noexcept {
+    int32 i = start;
+    for (; i < end; ++i) {
+        if (i != start && !unchanged(snapshot)) {
+            break;
+        }
+        passFrame(inputs, outputs, i, inputPair);
+    }
+    return i;
+}
+
+int32 MeterEffect::runCorrelationView(float* const* inputs, float* const* outputs, int32 start,
+                                      int32 end, const Snapshot& snapshot) noexcept {
+    const double coef = wide(snapshot.fastCorrelation != 0.0f ? correlationCoefFast
+                                                              : correlationCoefSlow);
+    float accumulator = correlationAccumulator;
+    float value = relaxed(correlation);
+    int32 i = start;
+    for (; i < end; ++i) {
+        if (i != start && !unchanged(snapshot)) {
+            break;
+        }
+        passFrame(inputs, outputs, i, inputPair);
+        inputPair[0] = meteredValue(inputPair[0]);
+        inputPair[1] = meteredValue(inputPair[1]);
+        signFlag[0] = inputPair[0] > 0.0f ? 1.0f : 0.0f;
+        signFlag[1] = inputPair[1] > 0.0f ? 1.0f : 0.0f;
+        signAgreement = signFlag[0] == signFlag[1] ? 1.0f : 0.0f;
+        accumulator = narrow(wide(accumulator) + (wide(signAgreement) - wide(value)));
+        value = narrow(wide(accumulator) * coef);
+    }
+    correlationAccumulator = accumulator;
+    publish(correlation, value);
+    return i;
+}
+
+int32 MeterEffect::runLevelView(float* const* inputs, float* const* outputs, int32 start,
+                                int32 end, const Snapshot& snapshot) noexcept {
+    const bool quasiPeak = snapshot.quasiPeakMode == 1.0f;
+    const bool peakMode = snapshot.quasiPeakMode == 0.0f;
+    const bool samplePeak = peakMode && snapshot.truePeakMode == 0.0f;
+    const bool truePeak = peakMode && snapshot.truePeakMode == 1.0f;
+    const bool overs = peakMode || quasiPeak;
+    const double threshold = quasiPeak ? kQuasiPeakOverThreshold : 1.0;
+    const double correlationCoef = wide(snapshot.fastCorrelation != 0.0f ? correlationCoefFast
+                                                                        : correlationCoefSlow);
+    const double* taps = interpolationTapsWide();
+    const Interpolate interpolate = kernels->interpolate;
+
+    float average[2] = {relaxed(averageLevel[0]), relaxed(averageLevel[1])};
+    float peak[2] = {relaxed(peakLevel[0]), relaxed(peakLevel[1])};
+    float max[2] = {relaxed(maxLevel[0]), relaxed(maxLevel[1])};
+    float lit[2] = {relaxed(over[0]), relaxed(over[1])};
+    float correlationValue = relaxed(correlation);
+
+    int32 i = start;
+    for (; i < end; ++i) {
+        if (i != start && !unchanged(snapshot)) {
+            break;
+        }
+        passFrame(inputs, outputs, i, inputPair);
+        inputPair[0] = meteredValue(inputPair[0]);
+        inputPair[1] = meteredValue(inputPair[1]);
+        meterInput[0] = inputPair[0];
+        meterInput[1] = inputPair[1];
+
+        if (samplePeak) {
+            for (int ch = 0; ch < 2; ++ch) {
+                rectified[ch] = std::fabs(meterInput[ch]);
+                if (rectified[ch] > peak[ch]) {
+                    peak[ch] = rectified[ch];
+                } else {
+                    peak[ch] = narrow(wide(peak[ch]) * wide(peakFall) + 1e-9);
+                }
+                if (peak[ch] > max[ch]) {
+                    max[ch] = peak[ch];
+                    publish(maxLevel[ch], max[ch]);
+                }
+            }
+        } else if (truePeak) {
+            for (int ch = 0; ch < 2; ++ch) {
+                const float scaled = narrow(wide(inputPair[ch]) * 4.0);
+                truePeakHistory[ch][historyPos] = scaled;
+                truePeakHistory[ch][historyPos + kHistoryMirror] = scaled;
+                interpolate(&truePeakHistory[ch][historyPos], taps, interpolationSums[ch]);
+            }
+            for (int k = 0; k < 4; ++k) {
+                meterInput[0] = narrow(interpolationSums[0][k]);
+                meterInput[1] = narrow(interpolationSums[1][k]);
+                for (int ch = 0; ch < 2; ++ch) {
+                    peak[ch] = narrow(wide(peak[ch]) * wide(peakFall4) + 1e-9);
+                }
+                for (int ch = 0; ch < 2; ++ch) {
+                    rectified[ch] = std::fabs(meterInput[ch]);
+                    if (rectified[ch] > peak[ch]) {
+                        peak[ch] = rectified[ch];
+                    }
+                    if (peak[ch] > max[ch]) {
+                        max[ch] = peak[ch];
+                        publish(maxLevel[ch], max[ch]);
+                    }
+                }
+            }
+            historyPos -= 4;
+            if (historyPos < 0) {
+                historyPos = 360;
+            }
+        } else if (quasiPeak) {
+            for (int ch = 0; ch < 2; ++ch) {
+                meterInput[ch] = narrow(wide(inputPair[ch]) * kQuasiPeakGain);
+                rectified[ch] = std::fabs(meterInput[ch]);
+            }
+            for (int ch = 0; ch < 2; ++ch) {
+                if (rectified[ch] > peak[ch]) {
+                    attackAccumulator[ch] = narrow(wide(attackAccumulator[ch]) +
+                                                   (wide(rectified[ch]) - wide(peak[ch])));
+                    peak[ch] = narrow(wide(attackAccumulator[ch]) * wide(attackCoef));
+                } else {
+                    peak[ch] = narrow(wide(peak[ch]) * wide(peakFall) + 1e-9);
+                    attackAccumulator[ch] = narrow(wide(peak[ch]) / wide(attackCoef));
+                }
+                if (peak[ch] > max[ch]) {
+                    max[ch] = peak[ch];
+                    publish(maxLevel[ch], max[ch]);
+                }
+            }
+        }
+
+        if (overs) {
+            for (int ch = 0; ch < 2; ++ch) {
+                if (wide(peak[ch]) > threshold) {
+                    lit[ch] = 1.0f;
+                    overHold[ch] = currentRate;
+                }
+                if (overHold[ch] > 0.0f) {
+                    overHold[ch] = narrow(wide(overHold[ch]) - 1.0);
+                } else {
+                    lit[ch] = 0.0f;
+                }
+            }
+        }
+
+        for (int ch = 0; ch < 2; ++ch) {
+            averageAccumulator[ch] = narrow(wide(averageAccumulator[ch]) +
+                                            (wide(rectified[ch]) - wide(average[ch])));
+            average[ch] = narrow(wide(averageAccumulator[ch]) * wide(averageCoef));
+        }
+
+        signFlag[0] = inputPair[0] > 0.0f ? 1.0f : 0.0f;
+        signFlag[1] = inputPair[1] > 0.0f ? 1.0f : 0.0f;
+        signAgreement = signFlag[0] == signFlag[1] ? 1.0f : 0.0f;
+        correlationAccumulator = narrow(wide(correlationAccumulator) +
+                                        (wide(signAgreement) - wide(correlationValue)));
+        correlationValue = narrow(wide(correlationAccumulator) * correlationCoef);
+    }
+
+    for (int ch = 0; ch < 2; ++ch) {
+        publish(averageLevel[ch], average[ch]);
+        publish(peakLevel[ch], peak[ch]);
+        publish(over[ch], lit[ch]);
+    }
+    publish(correlation, correlationValue);
+    return i;
+}
+
+int32 MeterEffect::runBandView(float* const* inputs, float* const* outputs, int32 start,
+                               int32 end, const Snapshot& snapshot) noexcept {
+    const BandStep step = kernels->bandStep;
+    const double fall = wide(bandFall);
+    int32 i = start;
+    for (; i < end; ++i) {
+        if (i != start && !unchanged(snapshot)) {
+            break;
+        }
+        passFrame(inputs, outputs, i, inputPair);
+        inputPair[0] = meteredValue(inputPair[0]);
+        inputPair[1] = meteredValue(inputPair[1]);
+        mid = narrow((wide(inputPair[1]) + wide(inputPair[0])) * 0.5);
+        uint32_t raised = step(bands, wide(mid), fall);
+        while (raised != 0) {
+            const int b = __builtin_ctz(raised);
+            raised &= raised - 1;
+            publish(bandMax[b], narrow(bands.max[b]));
+        }
+    }
+    for (int b = 0; b < kBandCount; ++b) {
+        publish(bandInstant[b], narrow(bands.instant[b]));
+        publish(bandLevel[b], narrow(bands.level[b]));
+    }
+    return i;
+}
+
+void MeterEffect::selectProgram(int32) noexcept {}
+
+void MeterEffect::renameProgram(const char* name) noexcept {
+    if (!name) {
+        return;
+    }
+    size_t length = 0;
+    while (length < sizeof programName - 1 && name[length] != '\0') {
+        ++length;
+    }
+    std::memcpy(programName, name, length);
+    programName[length] = '\0';
+}
+
+void MeterEffect::copyProgramName(char* text) noexcept {
+    if (text) {
+        copyText(text, programName);
+    }
+}
+
+void MeterEffect::copyParameterLabel(int32, char*) noexcept {}
+
+void MeterEffect::copyParameterDisplay(int32, char*) noexcept {}
+
+void MeterEffect::copyParameterName(int32, char*) noexcept {}
+
+float MeterEffect::readMeter(int32 index) noexcept {
+    const bool quasiPeak = relaxed(quasiPeakMode) != 0.0f;
+    const float(&levelTable)[kScaleSize] = quasiPeak ? quasiPeakScale : peakScale;
+    switch (index) {
+        case 0:
+        case 1: return lookUp(levelTable, relaxed(averageLevel[index]));
+        case 2:
+        case 3: return lookUp(levelTable, relaxed(peakLevel[index - 2]));
+        case 4:
+        case 5: return lookUp(levelTable, relaxed(maxLevel[index - 4]));
+        case 6: return relaxed(correlation);
+        case 7:
+        case 8: {
+            double level = wide(relaxed(maxLevel[index - 7]));
+            if (quasiPeak) {
+                level *= kQuasiPeakReadOffset;
+            }
+            return narrow(20.0 * std::log10(level));
+        }
+        case 9:
+        case 10: return relaxed(over[index - 9]);
+        default: break;
+    }
+    if (index >= 41 && index <= 70) {
+        return lookUp(bandScale, relaxed(bandLevel[index - 41]));
+    }
+    if (index >= 71 && index <= 100) {
+        return lookUp(bandScale, relaxed(bandMax[index - 71]));
+    }
+    return 0.0f;
+}
+
+void MeterEffect::resetMeters() noexcept {
+    publish(maxLevel[0], kMaxLevelFloor);
+    publish(maxLevel[1], kMaxLevelFloor);
+    for (std::atomic<float>& max : bandMax) {
+        publish(max, 0.0f);
+    }
+    // Release: the audio thread, seeing the new count, also sees the cleared values.
+    resetCount.fetch_add(1, std::memory_order_release);
+}
+
+void MeterEffect::onResume() noexcept {}
+
+bool MeterEffect::copyIndexedProgramName(int32, int32, char*) noexcept {
+    return false;
+}
+
+int32 MeterEffect::plugCategory() noexcept {
+    return 1;
+}
+
+bool MeterEffect::copyEffectName(char* text) noexcept {
+    if (!text) {
+        return false;
+    }
+    copyText(text, "MELP200VST");
+    return true;
+}
+
+bool MeterEffect::copyVendorText(char* text) noexcept {
+    if (!text) {
+        return false;
+    }
+    copyText(text, "Quillon Mardet");
+    return true;
+}
+
+bool MeterEffect::copyProductText(char* text) noexcept {
+    if (!text) {
+        return false;
+    }
+    copyText(text, "MELP200");
+    return true;
+}
+
+int32 MeterEffect::vendorVersion() noexcept {
+    return 1000;
+}
+
+}  // namespace melp::meter

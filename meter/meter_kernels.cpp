@@ -1,0 +1,129 @@
+#include "meter/meter_kernels.h"
+
+#include <emmintrin.h>
+
+#include "meter/interpolation_taps.h"
+
+namespace melp::meter {
+
+// Defined in meter_kernels_avx2.cpp, which alone is compiled for AVX2 and FMA.
+uint32_t bandStepAvx2(BandFilters& bands, double mid, double bandFall) noexcept;
+void interpolateAvx2(const float* history, const double* taps, double (&y)[4]) noexcept;
+
+namespace {
+
+// Rounds each lane to single precision and back: the value a float member would hold.
+inline __m128d roundToFloat(__m128d v) noexcept {
+    return _mm_cvtps_pd(_mm_cvtpd_ps(v));
+}
+
+// s = 2 x (a x - a x2 + g y1 - b y2) + 1e-9, in that order; each product is exact.
+inline __m128d section(__m128d a, __m128d minusA, __m128d g, __m128d minusB, __m128d x,
+                       __m128d x2, __m128d y1, __m128d y2) noexcept {
+    __m128d t = _mm_add_pd(_mm_mul_pd(a, x), _mm_mul_pd(minusA, x2));
+    t = _mm_add_pd(t, _mm_mul_pd(g, y1));
+    t = _mm_add_pd(t, _mm_mul_pd(minusB, y2));
+    return roundToFloat(_mm_add_pd(_mm_mul_pd(_mm_set1_pd(2.0), t), _mm_set1_pd(1e-9)));
+}
+
+uint32_t bandStepSse2(BandFilters& b, double mid, double bandFall) noexcept {
+    const __m128d x = _mm_set1_pd(mid);
+    const __m128d x2 = _mm_set1_pd(b.midBeforePrevious);
+    const __m128d fall = _mm_set1_pd(bandFall);
+    const __m128d floor = _mm_set1_pd(1e-8);
+    const __m128d gain = _mm_set1_pd(1.85);
+    const __m128d signBit = _mm_set1_pd(-0.0);
+    uint32_t raised = 0;
+    for (int i = 0; i < kBandLanes; i += 2) {
+        __m128d in = x;
+        __m128d inBefore = x2;
+        __m128d out = in;
+        for (int s = 0; s < 3; ++s) {
+            const __m128d y1 = _mm_load_pd(&b.previous[s][i]);
+            const __m128d y2 = _mm_load_pd(&b.beforePrevious[s][i]);
+            out = section(_mm_load_pd(&b.alpha[s][i]), _mm_load_pd(&b.minusAlpha[s][i]),
+                          _mm_load_pd(&b.gamma[s][i]), _mm_load_pd(&b.minusBeta[s][i]), in,
+                          inBefore, y1, y2);
+            _mm_store_pd(&b.beforePrevious[s][i], y1);
+            _mm_store_pd(&b.previous[s][i], out);
+            in = out;
+            inBefore = y2;
+        }
+        __m128d level = roundToFloat(
+            _mm_add_pd(_mm_mul_pd(_mm_load_pd(&b.level[i]), fall), floor));
+        const __m128d instant = roundToFloat(_mm_andnot_pd(signBit, _mm_mul_pd(out, gain)));
+        const __m128d louder = _mm_cmpgt_pd(instant, level);
+        level = _mm_or_pd(_mm_and_pd(louder, instant), _mm_andnot_pd(louder, level));
+        const __m128d max = _mm_load_pd(&b.max[i]);
+        const __m128d higher = _mm_cmpgt_pd(level, max);
+        _mm_store_pd(&b.instant[i], instant);
+        _mm_store_pd(&b.level[i], level);
+        _mm_store_pd(&b.max[i], _mm_or_pd(_mm_and_pd(higher, level), _mm_andnot_pd(higher, max)));
+        raised |= static_cast<uint32_t>(_mm_movemask_pd(higher)) << i;
+    }
+    b.midBeforePrevious = b.midPrevious;
+    b.midPrevious = mid;
+    return raised & ((1u << kBandCount) - 1u);
+}
+
+void interpolateSse2(const float* history, const double* taps, double (&y)[4]) noexcept {
+    __m128d low[4];
+    __m128d high[4];
+    for (int r = 0; r < 4; ++r) {
+        low[r] = _mm_setzero_pd();
+        high[r] = _mm_setzero_pd();
+    }
+    for (int j = 0; j < 91; ++j) {
+        const int r = j & 3;
+        const __m128d h = _mm_set1_pd(static_cast<double>(history[4 * j]));
+        low[r] = _mm_add_pd(low[r], _mm_mul_pd(h, _mm_loadu_pd(taps + 4 * j)));
+        high[r] = _mm_add_pd(high[r], _mm_mul_pd(h, _mm_loadu_pd(taps + 4 * j + 2)));
+    }
+    _mm_storeu_pd(y, _mm_add_pd(_mm_add_pd(low[0], low[1]), _mm_add_pd(low[2], low[3])));
+    _mm_storeu_pd(y + 2,
+                  _mm_add_pd(_mm_add_pd(high[0], high[1]), _mm_add_pd(high[2], high[3])));
+}
+
+struct WideTaps {
+    alignas(32) double taps[kInterpolationTapCount];
+    WideTaps() noexcept {
+        for (int i = 0; i < kInterpolationTapCount; ++i) {
+            taps[i] = static_cast<double>(interpolationTaps[i]);
+        }
+    }
+};
+
+const Kernels kSse2{bandStepSse2, interpolateSse2, "sse2"};
+#if defined(MELP_HAVE_AVX2_KERNELS)
+const Kernels kAvx2{bandStepAvx2, interpolateAvx2, "avx2"};
+#endif
+
+}  // namespace
+
+const double* interpolationTapsWide() noexcept {
+    static const WideTaps wide;
+    return wide.taps;
+}
+
+const Kernels& sse2Kernels() noexcept {
+    return kSse2;
+}
+
+const Kernels* avx2Kernels() noexcept {
+#if defined(MELP_HAVE_AVX2_KERNELS)
+    static const bool usable = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    }();
+    return usable ? &kAvx2 : nullptr;
+#else
+    return nullptr;
+#endif
+}
+
+const Kernels& bestKernels() noexcept {
+    const Kernels* avx2 = avx2Kernels();
+    return avx2 ? *avx2 : kSse2;
+}
+
+}  // namespace melp::meter

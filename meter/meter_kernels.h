@@ -1,0 +1,64 @@
+// The two heavy inner steps of the block metering, in an SSE2 version (the floor of every
+// build) and an AVX2/FMA version chosen at run time where the processor has it. Both compute
+// bit for bit the same floats: every product they form is of two single-precision values,
+// which a double holds exactly, so a fused multiply-add rounds exactly like a multiply and
+// an add, and both versions add in the same order. [audio thread]
+#pragma once
+
+#include <cstdint>
+
+namespace melp::meter {
+
+constexpr int kBandCount = 30;
+constexpr int kBandLanes = 32;  // kBandCount padded to whole vectors
+constexpr int kHistorySize = 728;
+constexpr int kHistoryMirror = 364;
+
+// Per band, the working state of the third-octave analyser, laid out for vectors. Every
+// value here is a single-precision value held in a double (it was rounded to float when it
+// was stored), so the state is exactly the float state the algorithm describes. Lanes 30
+// and 31 are padding and stay 0.
+struct alignas(32) BandFilters {
+    // Section outputs one and two samples back, per section.
+    double previous[3][kBandLanes];
+    double beforePrevious[3][kBandLanes];
+    double alpha[3][kBandLanes];
+    double beta[3][kBandLanes];
+    double gamma[3][kBandLanes];
+    double minusAlpha[3][kBandLanes];
+    double minusBeta[3][kBandLanes];
+    // The working copies of bandInstant, bandLevel and bandMax.
+    double instant[kBandLanes];
+    double level[kBandLanes];
+    double max[kBandLanes];
+    // The mid signal one and two samples back.
+    double midPrevious;
+    double midBeforePrevious;
+};
+
+// One analyser step for the mid sample `mid`: the three sections of every band, the delay
+// line shift, the falling band level and its maximum. Answers a bit per band whose maximum
+// rose (bit b for band b).
+using BandStep = uint32_t (*)(BandFilters& bands, double mid, double bandFall) noexcept;
+
+// The four interpolated values y[k] = sum over j of history[4j] x taps[k + 4j], k = 0..3,
+// for one channel; history points at the newest sample. Summed as four partial sums over
+// j modulo 4, added as (s0 + s1) + (s2 + s3).
+using Interpolate = void (*)(const float* history, const double* taps, double (&y)[4]) noexcept;
+
+struct Kernels {
+    BandStep bandStep;
+    Interpolate interpolate;
+    const char* name;
+};
+
+// The version for this processor, chosen once. [any thread]
+const Kernels& bestKernels() noexcept;
+const Kernels& sse2Kernels() noexcept;
+// Null when the processor lacks AVX2 or FMA (or the build has no AVX2 version).
+const Kernels* avx2Kernels() noexcept;
+
+// The taps as doubles, 364 of them, for the interpolators.
+const double* interpolationTapsWide() noexcept;
+
+}  // namespace melp::meter

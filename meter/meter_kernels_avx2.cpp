@@ -1,0 +1,73 @@
+// Compiled with AVX2 and FMA enabled: reached only through avx2Kernels(), after the
+// processor said it has both. Keep this file free of inline library code, which the
+// linker could share with callers that run on any processor.
+#include <immintrin.h>
+
+#include "meter/meter_kernels.h"
+
+namespace melp::meter {
+
+namespace {
+
+inline __m256d roundToFloat(__m256d v) noexcept {
+    return _mm256_cvtps_pd(_mm256_cvtpd_ps(v));
+}
+
+}  // namespace
+
+uint32_t bandStepAvx2(BandFilters& b, double mid, double bandFall) noexcept {
+    const __m256d x = _mm256_set1_pd(mid);
+    const __m256d x2 = _mm256_set1_pd(b.midBeforePrevious);
+    const __m256d fall = _mm256_set1_pd(bandFall);
+    const __m256d floor = _mm256_set1_pd(1e-8);
+    const __m256d two = _mm256_set1_pd(2.0);
+    const __m256d offset = _mm256_set1_pd(1e-9);
+    const __m256d gain = _mm256_set1_pd(1.85);
+    const __m256d signBit = _mm256_set1_pd(-0.0);
+    uint32_t raised = 0;
+    for (int i = 0; i < kBandLanes; i += 4) {
+        __m256d in = x;
+        __m256d inBefore = x2;
+        __m256d out = in;
+        for (int s = 0; s < 3; ++s) {
+            const __m256d y1 = _mm256_load_pd(&b.previous[s][i]);
+            const __m256d y2 = _mm256_load_pd(&b.beforePrevious[s][i]);
+            // Every product is exact, so each fused step rounds once, like mul and add.
+            __m256d t = _mm256_mul_pd(_mm256_load_pd(&b.alpha[s][i]), in);
+            t = _mm256_fmadd_pd(_mm256_load_pd(&b.minusAlpha[s][i]), inBefore, t);
+            t = _mm256_fmadd_pd(_mm256_load_pd(&b.gamma[s][i]), y1, t);
+            t = _mm256_fmadd_pd(_mm256_load_pd(&b.minusBeta[s][i]), y2, t);
+            out = roundToFloat(_mm256_fmadd_pd(two, t, offset));
+            _mm256_store_pd(&b.beforePrevious[s][i], y1);
+            _mm256_store_pd(&b.previous[s][i], out);
+            in = out;
+            inBefore = y2;
+        }
+        __m256d level = roundToFloat(_mm256_fmadd_pd(_mm256_load_pd(&b.level[i]), fall, floor));
+        const __m256d instant =
+            roundToFloat(_mm256_andnot_pd(signBit, _mm256_mul_pd(out, gain)));
+        level = _mm256_blendv_pd(level, instant, _mm256_cmp_pd(instant, level, _CMP_GT_OQ));
+        const __m256d max = _mm256_load_pd(&b.max[i]);
+        const __m256d higher = _mm256_cmp_pd(level, max, _CMP_GT_OQ);
+        _mm256_store_pd(&b.instant[i], instant);
+        _mm256_store_pd(&b.level[i], level);
+        _mm256_store_pd(&b.max[i], _mm256_blendv_pd(max, level, higher));
+        raised |= static_cast<uint32_t>(_mm256_movemask_pd(higher)) << i;
+    }
+    b.midBeforePrevious = b.midPrevious;
+    b.midPrevious = mid;
+    return raised & ((1u << kBandCount) - 1u);
+}
+
+void interpolateAvx2(const float* history, const double* taps, double (&y)[4]) noexcept {
+    __m256d sum[4] = {_mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd(),
+                      _mm256_setzero_pd()};
+    for (int j = 0; j < 91; ++j) {
+        const __m256d h = _mm256_set1_pd(static_cast<double>(history[4 * j]));
+        sum[j & 3] = _mm256_fmadd_pd(h, _mm256_loadu_pd(taps + 4 * j), sum[j & 3]);
+    }
+    _mm256_storeu_pd(y, _mm256_add_pd(_mm256_add_pd(sum[0], sum[1]),
+                                      _mm256_add_pd(sum[2], sum[3])));
+}
+
+}  // namespace melp::meter
