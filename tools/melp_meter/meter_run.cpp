@@ -309,7 +309,9 @@ RunResult runMeter(const MeterOptions& o, PanelHost& panel, std::FILE* progress)
         fixed.rightChannel = 2;
         return runMeterOn(fixed, *programme, "", panel, progress);
     }
-    OpenedSource opened = openSoundFile(o.file, o.channelsGiven, o.leftChannel, o.rightChannel);
+    // "-" is standard input, for pipelines.
+    const std::string path = o.file == "-" ? std::string("/dev/stdin") : o.file;
+    OpenedSource opened = openSoundFile(path, o.channelsGiven, o.leftChannel, o.rightChannel);
     if (!opened.source) return failed(opened.error.status, opened.error.message);
     MeterOptions picked = o;
     if (!o.channelsGiven && opened.source->fileChannels() == 2) {
