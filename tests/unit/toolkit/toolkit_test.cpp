@@ -92,19 +92,27 @@ void ToolkitTest::SetUp() {
     useToolkitTestResources();
     setTransparentCopyEntry(nullptr);
     setSwappedMouseButtons(false);
-    host = platform::testing::createTopLevelWindow(hostX, hostY, hostWidth, hostHeight);
+    // One host window serves the tests one after another: a real window costs seconds
+    // under Wine. A test that destroys it sets `host` to null and the next one makes another.
+    if (!sharedHost) {
+        sharedHost =
+            platform::testing::createTopLevelWindow(hostX, hostY, hostWidth, hostHeight);
+    }
+    host = sharedHost;
     ASSERT_NE(host, nullptr);
     pump();
 }
 
 void ToolkitTest::TearDown() {
-    if (host) {
-        platform::testing::destroyTopLevelWindow(host);
-        host = nullptr;
+    if (!host) {
+        sharedHost = nullptr;
     }
+    pump();
     setTransparentCopyEntry(nullptr);
     setSwappedMouseButtons(false);
 }
+
+platform::Window ToolkitTest::sharedHost = nullptr;
 
 Frame* ToolkitTest::openFrame(std::int32_t width, std::int32_t height, FrameEditor* editor) {
     auto* frame = new Frame(Rect{0, 0, width, height}, host, editor);

@@ -139,6 +139,9 @@ protected:
 
     platform::Window host = nullptr;
     std::vector<std::string> log;
+
+private:
+    static platform::Window sharedHost;
 };
 
 }  // namespace melp::toolkit::test
