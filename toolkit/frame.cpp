@@ -85,9 +85,12 @@ Frame::~Frame() {
         imageLibrary_ = nullptr;
     }
     if (window_) {
-        // Detach first: the destroy message that follows must find no frame.
-        platform::setWindowUserData(window_, nullptr);
-        platform::destroyWindow(window_);
+        // A window the host already destroyed is gone: its handle may name another window.
+        if (windowOpen_) {
+            // Detach first: the destroy message that follows must find no frame.
+            platform::setWindowUserData(window_, nullptr);
+            platform::destroyWindow(window_);
+        }
         window_ = nullptr;
         unregisterFrameClass();
     }
@@ -431,6 +434,8 @@ std::intptr_t Frame::windowProcedure(platform::Window window, std::uint32_t mess
     }
     switch (message) {
     case platform::messageDestroy:
+        // The drop registration must go while the window still exists.
+        frame->enableDropTarget(false);
         frame->windowOpen_ = false;
         frame->parentWindow_ = nullptr;
         return platform::defaultWindowProcedure(window, message, wParam, lParam);
