@@ -36,11 +36,11 @@ PeakAnalysis::PeakAnalysis() noexcept {
     constexpr double beta = 7.0;
     constexpr double halfWidth = kTapsPerPhase / 2.0;
     const double windowNorm = besselI0(beta);
-    for (int k = 0; k < kPhases; ++k) {
+    for (std::size_t k = 0; k < kPhases; ++k) {
         const double mu = static_cast<double>(k) / kPhases;
         double sum = 0.0;
-        for (int m = 0; m < kTapsPerPhase; ++m) {
-            const double t = (halfWidth - 1.0 + mu) - m;
+        for (std::size_t m = 0; m < kTapsPerPhase; ++m) {
+            const double t = (halfWidth - 1.0 + mu) - static_cast<double>(m);
             const double sinc = t == 0.0 ? 1.0 : std::sin(kPi * t) / (kPi * t);
             const double r = t / halfWidth;
             const double window = r * r < 1.0 ? besselI0(beta * std::sqrt(1.0 - r * r)) / windowNorm : 0.0;
@@ -68,9 +68,9 @@ void PeakAnalysis::push(Channel& c, float sample, bool withTruePeak) noexcept {
     if (magnitude * kernelBound_ > c.truePeak) c.hotUntil = frame_ + kTapsPerPhase - 1;
     if (frame_ > c.hotUntil) return;
     const float* window = &c.history[static_cast<std::size_t>(position_ + 1)];
-    for (int k = 1; k < kPhases; ++k) {
+    for (std::size_t k = 1; k < kPhases; ++k) {
         double y = 0.0;
-        for (int m = 0; m < kTapsPerPhase; ++m) y += kernel_[k][m] * static_cast<double>(window[m]);
+        for (std::size_t m = 0; m < kTapsPerPhase; ++m) y += kernel_[k][m] * static_cast<double>(window[m]);
         const double my = std::fabs(y);
         if (my > c.truePeak) c.truePeak = my;
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace melp::tools {
@@ -21,9 +22,9 @@ public:
     // Evaluates the intervals still inside the interpolator window (call once at the end).
     void finish(bool withTruePeak) noexcept;
 
-    double samplePeak(int channel) const noexcept { return channels_[channel].samplePeak; }
+    double samplePeak(int channel) const noexcept { return channels_[static_cast<std::size_t>(channel)].samplePeak; }
     // At least the sample peak: the interpolator meets every sample at phase 0.
-    double truePeak(int channel) const noexcept { return channels_[channel].truePeak; }
+    double truePeak(int channel) const noexcept { return channels_[static_cast<std::size_t>(channel)].truePeak; }
 
 private:
     struct Channel {

@@ -43,7 +43,8 @@ std::string jsonNumber(double value) {
 
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (const char byte : text) {
+        const auto c = static_cast<unsigned char>(byte);
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
