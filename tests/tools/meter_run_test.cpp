@@ -67,7 +67,7 @@ public:
     PanelReading read(bool) override {
         PanelReading r;
         r.channels[0].overLit = shownLoud;
-        r.channels[0].maxDisplayText = "1.23dB";
+        r.channels[0].maxDisplayText = "1.23dB";  // the right display never drawn
         r.correlation = 0.0;
         return r;
     }
@@ -108,6 +108,8 @@ TEST(MeterRun, BlocksEndOnTheMomentsAndFeedEveryFrameOnce) {
     EXPECT_EQ(r.report.moments[1].timeSeconds, 1.3);
     EXPECT_EQ(r.report.final.timeSeconds, 10.0);
     EXPECT_EQ(r.report.final.channels[0].maxDisplayDb, 1.23);
+    EXPECT_TRUE(std::isnan(r.report.final.channels[1].maxDisplayDb));
+    EXPECT_NE(r.output.find("(not drawn)"), std::string::npos);
     // Each reading looks at PEAK and turns back to Pk + VU.
     EXPECT_EQ(panel.toggles, 2 * 4);
 }

@@ -180,7 +180,9 @@ private:
             const auto i = static_cast<std::size_t>(ch);
             ChannelReading& c = s->channels[i];
             c.maxDisplayText = pkvu.channels[i].maxDisplayText;
-            c.maxDisplayDb = std::strtod(c.maxDisplayText.c_str(), nullptr);
+            // No number when the display has not been drawn, rather than a made-up 0 dB.
+            c.maxDisplayDb = c.maxDisplayText.empty() ? std::nan("")
+                                                      : std::strtod(c.maxDisplayText.c_str(), nullptr);
             c.maxDisplayRed = pkvu.channels[i].maxDisplayRed;
             c.samplePeak = peaks_.samplePeak(ch);
             c.truePeak = peaks_.truePeak(ch);

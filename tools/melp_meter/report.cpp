@@ -105,8 +105,11 @@ void snapshotText(std::string& out, const PanelSnapshot& s, MeterMode mode) {
     const auto& r = s.channels[1];
     const bool din = mode == MeterMode::quasiPeak;
     row(out, "", "left", "right");
-    row(out, "maximum display", l.maxDisplayText + (l.maxDisplayRed ? " (red)" : ""),
-        r.maxDisplayText + (r.maxDisplayRed ? " (red)" : ""));
+    auto display = [](const ChannelReading& c) {
+        if (c.maxDisplayText.empty()) return std::string("(not drawn)");
+        return c.maxDisplayText + (c.maxDisplayRed ? " (red)" : "");
+    };
+    row(out, "maximum display", display(l), display(r));
     if (mode == MeterMode::truePeak)
         row(out, "true peak", dbfs(l.truePeak), dbfs(r.truePeak));
     row(out, "sample peak", dbfs(l.samplePeak), dbfs(r.samplePeak));
