@@ -5,15 +5,25 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace melp::tools::testing {
 
+namespace {
+char madeFolder[] = "/tmp/melp-meter-test-XXXXXX";
+}
+
 const std::string& scratchFolder() {
     static const std::string folder = [] {
-        char pattern[] = "/tmp/melp-meter-test-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
+        if (!::mkdtemp(madeFolder)) return std::string("/tmp");
+        // The files are written fresh by every run; nothing is left behind. (The handler
+        // outlives `folder`, so it reads the plain array.)
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(madeFolder, ignored);
+        });
+        return std::string(madeFolder);
     }();
     return folder;
 }
