@@ -3,7 +3,9 @@
 add_library(melp_options INTERFACE)
 target_compile_options(melp_options INTERFACE
   -Wall -Wextra -Wpedantic -Wconversion -Wdouble-promotion -Wold-style-cast
-  -Woverloaded-virtual -Wnon-virtual-dtor -Wshadow=local
+  -Woverloaded-virtual -Wnon-virtual-dtor
+  # clang has no -Wshadow=local, and would stop on the unknown option under -Werror.
+  $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>
   $<$<COMPILE_LANGUAGE:CXX>:-Wsuggest-override>
   -fno-fast-math)
 if(MELP_WERROR)
