@@ -111,7 +111,7 @@ void snapshotText(std::string& out, const PanelSnapshot& s, MeterMode mode) {
     };
     row(out, "maximum display", display(l), display(r));
     if (mode == MeterMode::truePeak)
-        row(out, "true peak", dbfs(l.truePeak), dbfs(r.truePeak));
+        row(out, "true peak (own 4x)", dbfs(l.truePeak), dbfs(r.truePeak));
     row(out, "sample peak", dbfs(l.samplePeak), dbfs(r.samplePeak));
     row(out, "over lamp", overText(l), overText(r));
     auto position = [din](double p, double db) {
