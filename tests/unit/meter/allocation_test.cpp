@@ -1,0 +1,94 @@
+// Checks that processing allocates nothing, in every view and mode, across a sample-rate
+// change, and alongside the editor's read-outs, resets and parameter changes. This program
+// replaces the global allocation functions with counting ones.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "meter_test_support.h"
+
+namespace {
+
+std::atomic<bool> armed{false};
+std::atomic<long> allocations{0};
+
+void* counted(std::size_t size) {
+    if (armed.load(std::memory_order_relaxed)) {
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    }
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (void* p = counted(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    if (void* p = counted(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace melp::testing {
+namespace {
+
+class AllocationGuard {
+public:
+    AllocationGuard() {
+        allocations = 0;
+        armed = true;
+    }
+    ~AllocationGuard() { armed = false; }
+    long count() const { return allocations.load(); }
+};
+
+TEST(RealTime, ProcessingAllocatesNothing) {
+    auto e = makeEffect();
+    Stereo signal{noise(4096, 1), noise(4096, 2)};
+    signal.left[100] = std::numeric_limits<float>::quiet_NaN();
+    float* channels[2] = {signal.left.data(), signal.right.data()};
+    long seen = 0;
+    {
+        AllocationGuard guard;
+        const float modes[][3] = {{0, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {2, 0, 0}, {7, 0, 0}};
+        for (const auto& mode : modes) {
+            e->setParameterValue(7, mode[0]);
+            e->setParameterValue(5, mode[1]);
+            e->setParameterValue(4, mode[2]);
+            e->processReplace(channels, channels, 4096);
+            e->processAccumulate(channels, channels, 512);
+            for (int i = 0; i <= 100; ++i) e->readMeter(i);
+            e->resetMeters();
+        }
+        e->changeSampleRate(96000.0f);
+        e->setParameterValue(7, 1.0f);
+        e->processReplace(channels, channels, 4096);
+        e->changeSampleRate(-1.0f);
+        e->processReplace(channels, channels, 4096);
+        seen = guard.count();
+    }
+    EXPECT_EQ(seen, 0);
+}
+
+TEST(RealTime, TheGuardSeesAllocations) {
+    long seen = 0;
+    {
+        AllocationGuard guard;
+        auto* p = new (std::nothrow) int(3);
+        delete p;
+        seen = guard.count();
+    }
+    EXPECT_EQ(seen, 1);
+}
+
+}  // namespace
+}  // namespace melp::testing
