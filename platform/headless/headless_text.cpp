@@ -119,6 +119,8 @@ bool sizeFace(FT_Face face, const FontDescription& font, Metrics* metrics) noexc
     return true;
 }
 
+// Smoothed and unsmoothed glyphs are hinted differently, and so are their advances: text
+// is laid out with the advances of the glyphs it draws, as GDI does.
 FT_Int32 loadFlags() noexcept {
     return state().switches.antialiasedText ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
 }
@@ -299,7 +301,8 @@ std::int32_t drawText(Device device, const char* text, std::int32_t length, std:
                 }
                 FT_GlyphSlot slot = face->glyph;
                 if (FT_Render_Glyph(slot, mode) == 0) {
-                    painter.glyph(slot->bitmap, pen + slot->bitmap_left, baseline - slot->bitmap_top);
+                    painter.glyph(slot->bitmap, pen + slot->bitmap_left,
+                                  baseline - slot->bitmap_top);
                 }
                 pen += static_cast<std::int32_t>((slot->advance.x + 32) >> 6);
             }

@@ -203,5 +203,59 @@ TEST_F(Text, SymbolFaceDrawsWithItsOwnFont) {
     EXPECT_NE(symbolWidth, arialWidth);
 }
 
+// Extents GDI reports for "Arial" (Liberation Sans under Wine): GetTextExtentPoint32A and
+// tmHeight, measured once with the Win32 build.
+struct GdiExtent {
+    std::int32_t height;
+    std::int32_t weight;
+    const char* text;
+    std::int32_t width;
+    std::int32_t lineHeight;
+};
+constexpr GdiExtent gdiExtents[] = {
+    {-9, 400, "Level", 22, 10},  {-10, 400, "Phase", 30, 11}, {-11, 400, "Meter", 28, 12},
+    {-12, 400, "-12.5", 28, 14}, {-12, 700, "Level", 31, 14}, {-13, 400, "WWWW", 48, 15},
+    {-14, 700, "Phase", 42, 16}, {-18, 400, "Meter", 46, 20}, {-20, 700, "Hg", 26, 22},
+    {30, 400, "Level", 65, 30},  {30, 700, "Phase", 80, 30},
+};
+
+TEST(TextMetrics, MatchTheExtentsGdiReports) {
+    headless::reset();
+    for (const GdiExtent& expected : gdiExtents) {
+        std::int32_t width = 0, height = 0;
+        ASSERT_TRUE(headless::measureText(arial(expected.height, expected.weight), expected.text,
+                                          &width, &height));
+        EXPECT_EQ(width, expected.width) << expected.text << " at " << expected.height;
+        EXPECT_EQ(height, expected.lineHeight) << expected.text << " at " << expected.height;
+    }
+}
+
+TEST_F(Text, UnsmoothedGlyphsLandOnTheSamePixelsAsGdi) {
+    // "Level", Arial -12, drawn by DrawTextA into (1, 0, 64, 20) with format 0x824 under
+    // Wine, which draws unsmoothed glyphs into memory bitmaps. (Not every text matches GDI
+    // this closely: hinting differs in places; extents do match.)
+    const char* const gdi[] = {
+        "  #                         #",  // row 5
+        "  #                         #",
+        "  #       ###  #   #  ###   #",
+        "  #      #   # #   # #   #  #",
+        "  #      #   #  # #  #   #  #",
+        "  #      #####  # #  #####  #",
+        "  #      #      # #  #      #",
+        "  #      #   #  # #  #   #  #",
+        "  #####   ###    #    ###   #",  // row 13: the baseline
+    };
+    headless::switches().antialiasedText = false;
+    draw("Level", 1, 0, 64, 20, singleLine | textLeft);
+    for (std::int32_t row = 0; row < 20; ++row) {
+        std::string drawn;
+        for (std::int32_t x = 0; x < 29; ++x) {
+            drawn.push_back(headless::pixel(window, x, row) != 0 ? '#' : ' ');
+        }
+        const std::string expected = row >= 5 && row <= 13 ? gdi[row - 5] : "";
+        EXPECT_EQ(drawn, (expected + std::string(29 - expected.size(), ' '))) << "row " << row;
+    }
+}
+
 }  // namespace
 }  // namespace melp::platform::test
