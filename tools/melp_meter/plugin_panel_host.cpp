@@ -1,3 +1,5 @@
+#include <pthread.h>
+
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
@@ -126,6 +128,7 @@ private:
     };
 
     void loop() {
+        pthread_setname_np(pthread_self(), "melp-audio");
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
             wake_.wait(lock, [this] { return quit_ || busy_; });
