@@ -130,6 +130,9 @@ TEST(MeterPlugin, MaximumDisplaysAgreeWithTheSamples) {
     const ChannelReading& left = r.report.final.channels[0];
     EXPECT_GT(left.peakPosition, left.averagePosition);
     EXPECT_NEAR(left.peakScaleDb, -6.02, 0.5);
+    // The rectified average of a sine: 2 / pi of its peak, -9.94 dB, three quarters up.
+    EXPECT_NEAR(left.averageScaleDb, 20.0 * std::log10(0.5 * 2.0 / 3.14159265), 0.3);
+    EXPECT_NEAR(left.averagePosition, 0.75, 0.01);
     EXPECT_EQ(r.report.pluginName, "MELPEdit");
     EXPECT_EQ(r.report.pluginVendor, "Quillon Mardet");
 }
