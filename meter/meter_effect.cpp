@@ -1,5 +1,7 @@
 #include "meter/meter_effect.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -59,6 +61,15 @@ inline void passFrame(const float* const* inputs, float* const* outputs, int32 i
     std::memcpy(outputs[0] + i, &bits[0], sizeof bits[0]);
     std::memcpy(outputs[1] + i, &bits[1], sizeof bits[1]);
     std::memcpy(pair, bits, sizeof pair);
+}
+
+// 1.0 when both samples are positive or both are not (zero counts as not positive). Kept
+// free of branches: on noise the signs are a coin toss.
+inline float agreement(const float (&pair)[2]) noexcept {
+    static constexpr float kValue[2] = {0.0f, 1.0f};
+    const bool left = pair[0] > 0.0f;
+    const bool right = pair[1] > 0.0f;
+    return kValue[left == right];
 }
 
 inline bool usableRate(float rateHz) noexcept {
@@ -161,7 +172,17 @@ bool MeterEffect::unchanged(const Snapshot& snapshot) noexcept {
     Snapshot now;
     takeSnapshot(now);
     // Compared by bits: a NaN parameter must compare equal to itself.
-    return std::memcmp(&now, &snapshot, sizeof now) == 0;
+    auto same = [](float a, float b) {
+        uint32_t x;
+        uint32_t y;
+        std::memcpy(&x, &a, sizeof x);
+        std::memcpy(&y, &b, sizeof y);
+        return x == y;
+    };
+    return same(now.viewMode, snapshot.viewMode) & same(now.truePeakMode, snapshot.truePeakMode) &
+           same(now.quasiPeakMode, snapshot.quasiPeakMode) &
+           same(now.fastCorrelation, snapshot.fastCorrelation) &
+           (now.resetCount == snapshot.resetCount) & same(now.rateHz, snapshot.rateHz);
 }
 
 void MeterEffect::applyPendingReset() noexcept {
@@ -248,8 +269,9 @@ int32 MeterEffect::runCopyOnly(float* const* inputs, float* const* outputs, int3
 
 int32 MeterEffect::runCorrelationView(float* const* inputs, float* const* outputs, int32 start,
                                       int32 end, const Snapshot& snapshot) noexcept {
-    const double coef = wide(snapshot.fastCorrelation != 0.0f ? correlationCoefFast
-                                                              : correlationCoefSlow);
+    // A product of two floats is exact in double, so a float multiply rounds it the same.
+    const float coef = snapshot.fastCorrelation != 0.0f ? correlationCoefFast
+                                                        : correlationCoefSlow;
     float accumulator = correlationAccumulator;
     float value = relaxed(correlation);
     int32 i = start;
@@ -260,16 +282,55 @@ int32 MeterEffect::runCorrelationView(float* const* inputs, float* const* output
         passFrame(inputs, outputs, i, inputPair);
         inputPair[0] = meteredValue(inputPair[0]);
         inputPair[1] = meteredValue(inputPair[1]);
-        signFlag[0] = inputPair[0] > 0.0f ? 1.0f : 0.0f;
-        signFlag[1] = inputPair[1] > 0.0f ? 1.0f : 0.0f;
-        signAgreement = signFlag[0] == signFlag[1] ? 1.0f : 0.0f;
+        signAgreement = agreement(inputPair);
         accumulator = narrow(wide(accumulator) + (wide(signAgreement) - wide(value)));
-        value = narrow(wide(accumulator) * coef);
+        value = accumulator * coef;
     }
+    signFlag[0] = inputPair[0] > 0.0f ? 1.0f : 0.0f;
+    signFlag[1] = inputPair[1] > 0.0f ? 1.0f : 0.0f;
     correlationAccumulator = accumulator;
     publish(correlation, value);
     return i;
 }
+
+namespace {
+
+// Both channels of a level measurement side by side in one register: [left, right]. Each
+// lane computes exactly what the per-channel formula computes.
+using Pair = __m128d;
+
+inline Pair loadPair(const float (&values)[2]) noexcept {
+    return _mm_set_pd(wide(values[1]), wide(values[0]));
+}
+
+inline Pair loadPair(const std::atomic<float> (&values)[2]) noexcept {
+    return _mm_set_pd(wide(relaxed(values[1])), wide(relaxed(values[0])));
+}
+
+inline void storePair(float (&values)[2], Pair pair) noexcept {
+    values[0] = narrow(_mm_cvtsd_f64(pair));
+    values[1] = narrow(_mm_cvtsd_f64(_mm_unpackhi_pd(pair, pair)));
+}
+
+inline void publishPair(std::atomic<float> (&values)[2], Pair pair) noexcept {
+    publish(values[0], narrow(_mm_cvtsd_f64(pair)));
+    publish(values[1], narrow(_mm_cvtsd_f64(_mm_unpackhi_pd(pair, pair))));
+}
+
+// The value a float member holds after storing this.
+inline Pair roundPair(Pair pair) noexcept {
+    return _mm_cvtps_pd(_mm_cvtpd_ps(pair));
+}
+
+inline Pair choose(Pair mask, Pair whenSet, Pair otherwise) noexcept {
+    return _mm_or_pd(_mm_and_pd(mask, whenSet), _mm_andnot_pd(mask, otherwise));
+}
+
+inline Pair magnitude(Pair pair) noexcept {
+    return _mm_andnot_pd(_mm_set1_pd(-0.0), pair);
+}
+
+}  // namespace
 
 int32 MeterEffect::runLevelView(float* const* inputs, float* const* outputs, int32 start,
                                 int32 end, const Snapshot& snapshot) noexcept {
@@ -278,17 +339,48 @@ int32 MeterEffect::runLevelView(float* const* inputs, float* const* outputs, int
     const bool samplePeak = peakMode && snapshot.truePeakMode == 0.0f;
     const bool truePeak = peakMode && snapshot.truePeakMode == 1.0f;
     const bool overs = peakMode || quasiPeak;
-    const double threshold = quasiPeak ? kQuasiPeakOverThreshold : 1.0;
-    const double correlationCoef = wide(snapshot.fastCorrelation != 0.0f ? correlationCoefFast
-                                                                        : correlationCoefSlow);
+    // Products of two floats are exact in double, so float multiplies round them the same.
+    const float correlationCoef = snapshot.fastCorrelation != 0.0f ? correlationCoefFast
+                                                                   : correlationCoefSlow;
     const double* taps = interpolationTapsWide();
     const Interpolate interpolate = kernels->interpolate;
 
-    float average[2] = {relaxed(averageLevel[0]), relaxed(averageLevel[1])};
-    float peak[2] = {relaxed(peakLevel[0]), relaxed(peakLevel[1])};
-    float max[2] = {relaxed(maxLevel[0]), relaxed(maxLevel[1])};
-    float lit[2] = {relaxed(over[0]), relaxed(over[1])};
+    const Pair threshold = _mm_set1_pd(quasiPeak ? kQuasiPeakOverThreshold : 1.0);
+    const Pair fall = _mm_set1_pd(wide(peakFall));
+    const Pair fall4 = _mm_set1_pd(wide(peakFall4));
+    const Pair fallOffset = _mm_set1_pd(1e-9);
+    const Pair attack = _mm_set1_pd(wide(attackCoef));
+    const Pair averaging = _mm_set1_pd(wide(averageCoef));
+    const Pair gain = _mm_set1_pd(kQuasiPeakGain);
+    const Pair holdSamples = _mm_set1_pd(wide(currentRate));
+    const Pair one = _mm_set1_pd(1.0);
+    const Pair zero = _mm_setzero_pd();
+
+    Pair rect = loadPair(rectified);
+    Pair average = loadPair(averageLevel);
+    Pair peak = loadPair(peakLevel);
+    Pair max = loadPair(maxLevel);
+    Pair averageAcc = loadPair(averageAccumulator);
+    Pair attackAcc = loadPair(attackAccumulator);
+    Pair lit = loadPair(over);
+    Pair hold = loadPair(overHold);
+    Pair input = zero;
+    Pair metered = loadPair(meterInput);
+    float correlationAcc = correlationAccumulator;
     float correlationValue = relaxed(correlation);
+
+    // A level above its maximum raises the maximum and publishes it at once.
+    auto raiseMaximum = [&](Pair level) {
+        const Pair higher = _mm_cmpgt_pd(level, max);
+        const int raised = _mm_movemask_pd(higher);
+        if (raised != 0) {
+            max = choose(higher, level, max);
+            float values[2];
+            storePair(values, max);
+            if (raised & 1) publish(maxLevel[0], values[0]);
+            if (raised & 2) publish(maxLevel[1], values[1]);
+        }
+    };
 
     int32 i = start;
     for (; i < end; ++i) {
@@ -298,104 +390,79 @@ int32 MeterEffect::runLevelView(float* const* inputs, float* const* outputs, int
         passFrame(inputs, outputs, i, inputPair);
         inputPair[0] = meteredValue(inputPair[0]);
         inputPair[1] = meteredValue(inputPair[1]);
-        meterInput[0] = inputPair[0];
-        meterInput[1] = inputPair[1];
+        input = loadPair(inputPair);
+        metered = input;
 
         if (samplePeak) {
-            for (int ch = 0; ch < 2; ++ch) {
-                rectified[ch] = std::fabs(meterInput[ch]);
-                if (rectified[ch] > peak[ch]) {
-                    peak[ch] = rectified[ch];
-                } else {
-                    peak[ch] = narrow(wide(peak[ch]) * wide(peakFall) + 1e-9);
-                }
-                if (peak[ch] > max[ch]) {
-                    max[ch] = peak[ch];
-                    publish(maxLevel[ch], max[ch]);
-                }
-            }
+            rect = magnitude(input);
+            const Pair fallen = roundPair(_mm_add_pd(_mm_mul_pd(peak, fall), fallOffset));
+            peak = choose(_mm_cmpgt_pd(rect, peak), rect, fallen);
+            raiseMaximum(peak);
         } else if (truePeak) {
+            const int32_t slot = historyPos / 4;
             for (int ch = 0; ch < 2; ++ch) {
                 const float scaled = narrow(wide(inputPair[ch]) * 4.0);
                 truePeakHistory[ch][historyPos] = scaled;
                 truePeakHistory[ch][historyPos + kHistoryMirror] = scaled;
-                interpolate(&truePeakHistory[ch][historyPos], taps, interpolationSums[ch]);
+                truePeakWindow[ch][slot] = wide(scaled);
+                truePeakWindow[ch][slot + kWindow] = wide(scaled);
             }
+            interpolate(&truePeakWindow[0][slot], &truePeakWindow[1][slot], taps,
+                        interpolationSums);
             for (int k = 0; k < 4; ++k) {
-                meterInput[0] = narrow(interpolationSums[0][k]);
-                meterInput[1] = narrow(interpolationSums[1][k]);
-                for (int ch = 0; ch < 2; ++ch) {
-                    peak[ch] = narrow(wide(peak[ch]) * wide(peakFall4) + 1e-9);
-                }
-                for (int ch = 0; ch < 2; ++ch) {
-                    rectified[ch] = std::fabs(meterInput[ch]);
-                    if (rectified[ch] > peak[ch]) {
-                        peak[ch] = rectified[ch];
-                    }
-                    if (peak[ch] > max[ch]) {
-                        max[ch] = peak[ch];
-                        publish(maxLevel[ch], max[ch]);
-                    }
-                }
+                metered = roundPair(_mm_set_pd(interpolationSums[1][k], interpolationSums[0][k]));
+                peak = roundPair(_mm_add_pd(_mm_mul_pd(peak, fall4), fallOffset));
+                rect = magnitude(metered);
+                peak = choose(_mm_cmpgt_pd(rect, peak), rect, peak);
+                raiseMaximum(peak);
             }
             historyPos -= 4;
             if (historyPos < 0) {
                 historyPos = 360;
             }
         } else if (quasiPeak) {
-            for (int ch = 0; ch < 2; ++ch) {
-                meterInput[ch] = narrow(wide(inputPair[ch]) * kQuasiPeakGain);
-                rectified[ch] = std::fabs(meterInput[ch]);
-            }
-            for (int ch = 0; ch < 2; ++ch) {
-                if (rectified[ch] > peak[ch]) {
-                    attackAccumulator[ch] = narrow(wide(attackAccumulator[ch]) +
-                                                   (wide(rectified[ch]) - wide(peak[ch])));
-                    peak[ch] = narrow(wide(attackAccumulator[ch]) * wide(attackCoef));
-                } else {
-                    peak[ch] = narrow(wide(peak[ch]) * wide(peakFall) + 1e-9);
-                    attackAccumulator[ch] = narrow(wide(peak[ch]) / wide(attackCoef));
-                }
-                if (peak[ch] > max[ch]) {
-                    max[ch] = peak[ch];
-                    publish(maxLevel[ch], max[ch]);
-                }
-            }
+            metered = roundPair(_mm_mul_pd(input, gain));
+            rect = magnitude(metered);
+            const Pair attacking = _mm_cmpgt_pd(rect, peak);
+            const Pair accAttack =
+                roundPair(_mm_add_pd(attackAcc, _mm_sub_pd(rect, peak)));
+            const Pair peakAttack = roundPair(_mm_mul_pd(accAttack, attack));
+            const Pair peakFalling = roundPair(_mm_add_pd(_mm_mul_pd(peak, fall), fallOffset));
+            const Pair accFalling = roundPair(_mm_div_pd(peakFalling, attack));
+            peak = choose(attacking, peakAttack, peakFalling);
+            attackAcc = choose(attacking, accAttack, accFalling);
+            raiseMaximum(peak);
         }
 
         if (overs) {
-            for (int ch = 0; ch < 2; ++ch) {
-                if (wide(peak[ch]) > threshold) {
-                    lit[ch] = 1.0f;
-                    overHold[ch] = currentRate;
-                }
-                if (overHold[ch] > 0.0f) {
-                    overHold[ch] = narrow(wide(overHold[ch]) - 1.0);
-                } else {
-                    lit[ch] = 0.0f;
-                }
-            }
+            const Pair above = _mm_cmpgt_pd(peak, threshold);
+            lit = choose(above, one, lit);
+            hold = choose(above, holdSamples, hold);
+            const Pair holding = _mm_cmpgt_pd(hold, zero);
+            hold = choose(holding, roundPair(_mm_sub_pd(hold, one)), hold);
+            lit = _mm_and_pd(holding, lit);
         }
 
-        for (int ch = 0; ch < 2; ++ch) {
-            averageAccumulator[ch] = narrow(wide(averageAccumulator[ch]) +
-                                            (wide(rectified[ch]) - wide(average[ch])));
-            average[ch] = narrow(wide(averageAccumulator[ch]) * wide(averageCoef));
-        }
+        averageAcc = roundPair(_mm_add_pd(averageAcc, _mm_sub_pd(rect, average)));
+        average = roundPair(_mm_mul_pd(averageAcc, averaging));
 
-        signFlag[0] = inputPair[0] > 0.0f ? 1.0f : 0.0f;
-        signFlag[1] = inputPair[1] > 0.0f ? 1.0f : 0.0f;
-        signAgreement = signFlag[0] == signFlag[1] ? 1.0f : 0.0f;
-        correlationAccumulator = narrow(wide(correlationAccumulator) +
-                                        (wide(signAgreement) - wide(correlationValue)));
-        correlationValue = narrow(wide(correlationAccumulator) * correlationCoef);
+        signAgreement = agreement(inputPair);
+        correlationAcc =
+            narrow(wide(correlationAcc) + (wide(signAgreement) - wide(correlationValue)));
+        correlationValue = correlationAcc * correlationCoef;
     }
 
-    for (int ch = 0; ch < 2; ++ch) {
-        publish(averageLevel[ch], average[ch]);
-        publish(peakLevel[ch], peak[ch]);
-        publish(over[ch], lit[ch]);
-    }
+    storePair(rectified, rect);
+    storePair(averageAccumulator, averageAcc);
+    storePair(attackAccumulator, attackAcc);
+    storePair(overHold, hold);
+    storePair(meterInput, metered);
+    signFlag[0] = inputPair[0] > 0.0f ? 1.0f : 0.0f;
+    signFlag[1] = inputPair[1] > 0.0f ? 1.0f : 0.0f;
+    correlationAccumulator = correlationAcc;
+    publishPair(averageLevel, average);
+    publishPair(peakLevel, peak);
+    publishPair(over, lit);
     publish(correlation, correlationValue);
     return i;
 }

@@ -182,6 +182,9 @@ public:
     alignas(32) float truePeakHistory[2][kHistorySize] = {};
     // Write position in the history: a multiple of 4 from 0 to 360.
     int32_t historyPos = 0;
+    // The used slots of truePeakHistory as doubles, packed (slot historyPos + 4j is entry
+    // historyPos / 4 + j), for the interpolation kernels. [audio thread]
+    alignas(32) double truePeakWindow[2][2 * kWindow] = {};
     // The four interpolated values of the current sample, per channel.
     double interpolationSums[2][4] = {};
     char programName[32] = {};

@@ -8,7 +8,8 @@ namespace melp::meter {
 
 // Defined in meter_kernels_avx2.cpp, which alone is compiled for AVX2 and FMA.
 uint32_t bandStepAvx2(BandFilters& bands, double mid, double bandFall) noexcept;
-void interpolateAvx2(const float* history, const double* taps, double (&y)[4]) noexcept;
+void interpolateAvx2(const double* left, const double* right, const double* taps,
+                     double (&y)[2][4]) noexcept;
 
 namespace {
 
@@ -66,22 +67,28 @@ uint32_t bandStepSse2(BandFilters& b, double mid, double bandFall) noexcept {
     return raised & ((1u << kBandCount) - 1u);
 }
 
-void interpolateSse2(const float* history, const double* taps, double (&y)[4]) noexcept {
+void interpolateChannelSse2(const double* history, const double* taps, double (&y)[4]) noexcept {
     __m128d low[4];
     __m128d high[4];
     for (int r = 0; r < 4; ++r) {
         low[r] = _mm_setzero_pd();
         high[r] = _mm_setzero_pd();
     }
-    for (int j = 0; j < 91; ++j) {
+    for (int j = 0; j < kWindow; ++j) {
         const int r = j & 3;
-        const __m128d h = _mm_set1_pd(static_cast<double>(history[4 * j]));
-        low[r] = _mm_add_pd(low[r], _mm_mul_pd(h, _mm_loadu_pd(taps + 4 * j)));
-        high[r] = _mm_add_pd(high[r], _mm_mul_pd(h, _mm_loadu_pd(taps + 4 * j + 2)));
+        const __m128d h = _mm_set1_pd(history[j]);
+        low[r] = _mm_add_pd(low[r], _mm_mul_pd(h, _mm_load_pd(taps + 4 * j)));
+        high[r] = _mm_add_pd(high[r], _mm_mul_pd(h, _mm_load_pd(taps + 4 * j + 2)));
     }
     _mm_storeu_pd(y, _mm_add_pd(_mm_add_pd(low[0], low[1]), _mm_add_pd(low[2], low[3])));
     _mm_storeu_pd(y + 2,
                   _mm_add_pd(_mm_add_pd(high[0], high[1]), _mm_add_pd(high[2], high[3])));
+}
+
+void interpolateSse2(const double* left, const double* right, const double* taps,
+                     double (&y)[2][4]) noexcept {
+    interpolateChannelSse2(left, taps, y[0]);
+    interpolateChannelSse2(right, taps, y[1]);
 }
 
 struct WideTaps {

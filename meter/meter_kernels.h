@@ -13,6 +13,8 @@ constexpr int kBandCount = 30;
 constexpr int kBandLanes = 32;  // kBandCount padded to whole vectors
 constexpr int kHistorySize = 728;
 constexpr int kHistoryMirror = 364;
+// The interpolator's window: 91 input samples.
+constexpr int kWindow = 91;
 
 // Per band, the working state of the third-octave analyser, laid out for vectors. Every
 // value here is a single-precision value held in a double (it was rounded to float when it
@@ -41,10 +43,11 @@ struct alignas(32) BandFilters {
 // rose (bit b for band b).
 using BandStep = uint32_t (*)(BandFilters& bands, double mid, double bandFall) noexcept;
 
-// The four interpolated values y[k] = sum over j of history[4j] x taps[k + 4j], k = 0..3,
-// for one channel; history points at the newest sample. Summed as four partial sums over
-// j modulo 4, added as (s0 + s1) + (s2 + s3).
-using Interpolate = void (*)(const float* history, const double* taps, double (&y)[4]) noexcept;
+// The four interpolated values y[c][k] = sum over j of history[c][j] x taps[k + 4j], k = 0..3,
+// for both channels c; history[c] points at the newest of 91 consecutive samples (already
+// times 4). Summed as four partial sums over j modulo 4, added as (s0 + s1) + (s2 + s3).
+using Interpolate = void (*)(const double* left, const double* right, const double* taps,
+                             double (&y)[2][4]) noexcept;
 
 struct Kernels {
     BandStep bandStep;

@@ -59,15 +59,28 @@ uint32_t bandStepAvx2(BandFilters& b, double mid, double bandFall) noexcept {
     return raised & ((1u << kBandCount) - 1u);
 }
 
-void interpolateAvx2(const float* history, const double* taps, double (&y)[4]) noexcept {
-    __m256d sum[4] = {_mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd(),
-                      _mm256_setzero_pd()};
-    for (int j = 0; j < 91; ++j) {
-        const __m256d h = _mm256_set1_pd(static_cast<double>(history[4 * j]));
-        sum[j & 3] = _mm256_fmadd_pd(h, _mm256_loadu_pd(taps + 4 * j), sum[j & 3]);
+void interpolateAvx2(const double* left, const double* right, const double* taps,
+                     double (&y)[2][4]) noexcept {
+    // Both channels at once: eight independent chains keep the multiply-adders busy.
+    __m256d l[4] = {_mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd(),
+                    _mm256_setzero_pd()};
+    __m256d r[4] = {_mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd(),
+                    _mm256_setzero_pd()};
+    int j = 0;
+    for (; j + 4 <= kWindow; j += 4) {
+        for (int p = 0; p < 4; ++p) {
+            const __m256d t = _mm256_load_pd(taps + 4 * (j + p));
+            l[p] = _mm256_fmadd_pd(_mm256_broadcast_sd(left + j + p), t, l[p]);
+            r[p] = _mm256_fmadd_pd(_mm256_broadcast_sd(right + j + p), t, r[p]);
+        }
     }
-    _mm256_storeu_pd(y, _mm256_add_pd(_mm256_add_pd(sum[0], sum[1]),
-                                      _mm256_add_pd(sum[2], sum[3])));
+    for (int p = 0; j < kWindow; ++j, ++p) {
+        const __m256d t = _mm256_load_pd(taps + 4 * j);
+        l[p] = _mm256_fmadd_pd(_mm256_broadcast_sd(left + j), t, l[p]);
+        r[p] = _mm256_fmadd_pd(_mm256_broadcast_sd(right + j), t, r[p]);
+    }
+    _mm256_storeu_pd(y[0], _mm256_add_pd(_mm256_add_pd(l[0], l[1]), _mm256_add_pd(l[2], l[3])));
+    _mm256_storeu_pd(y[1], _mm256_add_pd(_mm256_add_pd(r[0], r[1]), _mm256_add_pd(r[2], r[3])));
 }
 
 }  // namespace melp::meter
