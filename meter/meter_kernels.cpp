@@ -28,31 +28,38 @@ inline __m128d section(__m128d a, __m128d minusA, __m128d g, __m128d minusB, __m
 }
 
 uint32_t bandStepSse2(BandFilters& b, double mid, double bandFall) noexcept {
-    const __m128d x = _mm_set1_pd(mid);
-    const __m128d x2 = _mm_set1_pd(b.midBeforePrevious);
+    constexpr int kVectors = kBandLanes / 2;
+    // Section by section over all bands, so many independent chains are in flight.
+    __m128d in[kVectors];
+    __m128d inBefore[kVectors];
+    for (int v = 0; v < kVectors; ++v) {
+        in[v] = _mm_set1_pd(mid);
+        inBefore[v] = _mm_set1_pd(b.midBeforePrevious);
+    }
+    for (int s = 0; s < 3; ++s) {
+        for (int v = 0; v < kVectors; ++v) {
+            const int i = 2 * v;
+            const __m128d y1 = _mm_load_pd(&b.previous[s][i]);
+            const __m128d y2 = _mm_load_pd(&b.beforePrevious[s][i]);
+            const __m128d out = section(_mm_load_pd(&b.alpha[s][i]), _mm_load_pd(&b.minusAlpha[s][i]),
+                                        _mm_load_pd(&b.gamma[s][i]), _mm_load_pd(&b.minusBeta[s][i]),
+                                        in[v], inBefore[v], y1, y2);
+            _mm_store_pd(&b.beforePrevious[s][i], y1);
+            _mm_store_pd(&b.previous[s][i], out);
+            in[v] = out;
+            inBefore[v] = y2;
+        }
+    }
     const __m128d fall = _mm_set1_pd(bandFall);
     const __m128d floor = _mm_set1_pd(1e-8);
     const __m128d gain = _mm_set1_pd(1.85);
     const __m128d signBit = _mm_set1_pd(-0.0);
     uint32_t raised = 0;
-    for (int i = 0; i < kBandLanes; i += 2) {
-        __m128d in = x;
-        __m128d inBefore = x2;
-        __m128d out = in;
-        for (int s = 0; s < 3; ++s) {
-            const __m128d y1 = _mm_load_pd(&b.previous[s][i]);
-            const __m128d y2 = _mm_load_pd(&b.beforePrevious[s][i]);
-            out = section(_mm_load_pd(&b.alpha[s][i]), _mm_load_pd(&b.minusAlpha[s][i]),
-                          _mm_load_pd(&b.gamma[s][i]), _mm_load_pd(&b.minusBeta[s][i]), in,
-                          inBefore, y1, y2);
-            _mm_store_pd(&b.beforePrevious[s][i], y1);
-            _mm_store_pd(&b.previous[s][i], out);
-            in = out;
-            inBefore = y2;
-        }
+    for (int v = 0; v < kVectors; ++v) {
+        const int i = 2 * v;
         __m128d level = roundToFloat(
             _mm_add_pd(_mm_mul_pd(_mm_load_pd(&b.level[i]), fall), floor));
-        const __m128d instant = roundToFloat(_mm_andnot_pd(signBit, _mm_mul_pd(out, gain)));
+        const __m128d instant = roundToFloat(_mm_andnot_pd(signBit, _mm_mul_pd(in[v], gain)));
         const __m128d louder = _mm_cmpgt_pd(instant, level);
         level = _mm_or_pd(_mm_and_pd(louder, instant), _mm_andnot_pd(louder, level));
         const __m128d max = _mm_load_pd(&b.max[i]);

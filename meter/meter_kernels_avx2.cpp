@@ -16,36 +16,43 @@ inline __m256d roundToFloat(__m256d v) noexcept {
 }  // namespace
 
 uint32_t bandStepAvx2(BandFilters& b, double mid, double bandFall) noexcept {
-    const __m256d x = _mm256_set1_pd(mid);
-    const __m256d x2 = _mm256_set1_pd(b.midBeforePrevious);
-    const __m256d fall = _mm256_set1_pd(bandFall);
-    const __m256d floor = _mm256_set1_pd(1e-8);
+    constexpr int kVectors = kBandLanes / 4;
     const __m256d two = _mm256_set1_pd(2.0);
     const __m256d offset = _mm256_set1_pd(1e-9);
-    const __m256d gain = _mm256_set1_pd(1.85);
-    const __m256d signBit = _mm256_set1_pd(-0.0);
-    uint32_t raised = 0;
-    for (int i = 0; i < kBandLanes; i += 4) {
-        __m256d in = x;
-        __m256d inBefore = x2;
-        __m256d out = in;
-        for (int s = 0; s < 3; ++s) {
+    // Section by section over all bands, so eight independent chains are in flight.
+    __m256d in[kVectors];
+    __m256d inBefore[kVectors];
+    for (int v = 0; v < kVectors; ++v) {
+        in[v] = _mm256_set1_pd(mid);
+        inBefore[v] = _mm256_set1_pd(b.midBeforePrevious);
+    }
+    for (int s = 0; s < 3; ++s) {
+        for (int v = 0; v < kVectors; ++v) {
+            const int i = 4 * v;
             const __m256d y1 = _mm256_load_pd(&b.previous[s][i]);
             const __m256d y2 = _mm256_load_pd(&b.beforePrevious[s][i]);
             // Every product is exact, so each fused step rounds once, like mul and add.
-            __m256d t = _mm256_mul_pd(_mm256_load_pd(&b.alpha[s][i]), in);
-            t = _mm256_fmadd_pd(_mm256_load_pd(&b.minusAlpha[s][i]), inBefore, t);
+            __m256d t = _mm256_mul_pd(_mm256_load_pd(&b.alpha[s][i]), in[v]);
+            t = _mm256_fmadd_pd(_mm256_load_pd(&b.minusAlpha[s][i]), inBefore[v], t);
             t = _mm256_fmadd_pd(_mm256_load_pd(&b.gamma[s][i]), y1, t);
             t = _mm256_fmadd_pd(_mm256_load_pd(&b.minusBeta[s][i]), y2, t);
-            out = roundToFloat(_mm256_fmadd_pd(two, t, offset));
+            const __m256d out = roundToFloat(_mm256_fmadd_pd(two, t, offset));
             _mm256_store_pd(&b.beforePrevious[s][i], y1);
             _mm256_store_pd(&b.previous[s][i], out);
-            in = out;
-            inBefore = y2;
+            in[v] = out;
+            inBefore[v] = y2;
         }
+    }
+    const __m256d fall = _mm256_set1_pd(bandFall);
+    const __m256d floor = _mm256_set1_pd(1e-8);
+    const __m256d gain = _mm256_set1_pd(1.85);
+    const __m256d signBit = _mm256_set1_pd(-0.0);
+    uint32_t raised = 0;
+    for (int v = 0; v < kVectors; ++v) {
+        const int i = 4 * v;
         __m256d level = roundToFloat(_mm256_fmadd_pd(_mm256_load_pd(&b.level[i]), fall, floor));
         const __m256d instant =
-            roundToFloat(_mm256_andnot_pd(signBit, _mm256_mul_pd(out, gain)));
+            roundToFloat(_mm256_andnot_pd(signBit, _mm256_mul_pd(in[v], gain)));
         level = _mm256_blendv_pd(level, instant, _mm256_cmp_pd(instant, level, _CMP_GT_OQ));
         const __m256d max = _mm256_load_pd(&b.max[i]);
         const __m256d higher = _mm256_cmp_pd(level, max, _CMP_GT_OQ);
