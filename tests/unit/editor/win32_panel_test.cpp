@@ -94,7 +94,7 @@ protected:
         entry = reinterpret_cast<EntryFunction>(probe::findExport(library, "main"));
         ASSERT_NE(entry, nullptr);
         host.answer(audioMasterVersion, 2400);
-        hostWindow = probe::createTopLevelWindow(120, 140, panelWidth, panelHeight);
+        hostWindow = probe::createTopLevelWindow(640, 520, panelWidth, panelHeight);
         ASSERT_NE(hostWindow, nullptr);
         probe::processMessages();
         createEffect();
@@ -257,7 +257,7 @@ TEST_F(Win32Panel, HundredOpenCloseCyclesLeaveWindowsAndClassesAsTheyWere) {
             probe::destroyTopLevelWindow(hostWindow);
             probe::processMessages();
             dispatch(effEditClose);
-            hostWindow = probe::createTopLevelWindow(120, 140, panelWidth, panelHeight);
+            hostWindow = probe::createTopLevelWindow(640, 520, panelWidth, panelHeight);
             ASSERT_NE(hostWindow, nullptr);
         } else {
             dispatch(effEditClose);
