@@ -33,6 +33,22 @@ private:
     ColorRef color_;
 };
 
+// On Win32 this hands the hand-made IDropTarget to the real RegisterDragDrop, which calls
+// into it, and RevokeDragDrop releases it.
+TEST_F(FrameTest, OpenFrameHasItsWindowAndDropTarget) {
+    Frame* frame = openFrame(100, 80);
+    ASSERT_NE(frame->window(), nullptr);
+    EXPECT_EQ(frame->parentWindow(), host);
+    EXPECT_TRUE(frame->windowOpen());
+    EXPECT_FALSE(frame->awaitingFirstPaint());
+    EXPECT_TRUE(frame->dropTargetRegistered());
+    EXPECT_TRUE(frame->enableDropTarget(false));
+    EXPECT_FALSE(frame->dropTargetRegistered());
+    EXPECT_TRUE(frame->enableDropTarget(true));
+    EXPECT_TRUE(frame->dropTargetRegistered());
+    delete frame;
+}
+
 TEST_F(FrameTest, ChildrenKeepInsertionOrderAndGrowPastTwentyEntries) {
     Frame* frame = openFrame(100, 80);
     std::vector<View*> views;
