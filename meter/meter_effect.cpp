@@ -171,18 +171,20 @@ void MeterEffect::takeSnapshot(Snapshot& snapshot) noexcept {
 bool MeterEffect::unchanged(const Snapshot& snapshot) noexcept {
     Snapshot now;
     takeSnapshot(now);
-    // Compared by bits: a NaN parameter must compare equal to itself.
-    auto same = [](float a, float b) {
-        uint32_t x;
-        uint32_t y;
-        std::memcpy(&x, &a, sizeof x);
-        std::memcpy(&y, &b, sizeof y);
-        return x == y;
+    // Compared by bits (a NaN parameter must compare equal to itself), without branches.
+    auto bitsOf = [](float value) {
+        uint32_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        return bits;
     };
-    return same(now.viewMode, snapshot.viewMode) & same(now.truePeakMode, snapshot.truePeakMode) &
-           same(now.quasiPeakMode, snapshot.quasiPeakMode) &
-           same(now.fastCorrelation, snapshot.fastCorrelation) &
-           (now.resetCount == snapshot.resetCount) & same(now.rateHz, snapshot.rateHz);
+    const uint32_t differences =
+        (bitsOf(now.viewMode) ^ bitsOf(snapshot.viewMode)) |
+        (bitsOf(now.truePeakMode) ^ bitsOf(snapshot.truePeakMode)) |
+        (bitsOf(now.quasiPeakMode) ^ bitsOf(snapshot.quasiPeakMode)) |
+        (bitsOf(now.fastCorrelation) ^ bitsOf(snapshot.fastCorrelation)) |
+        static_cast<uint32_t>(now.resetCount ^ snapshot.resetCount) |
+        (bitsOf(now.rateHz) ^ bitsOf(snapshot.rateHz));
+    return differences == 0;
 }
 
 void MeterEffect::applyPendingReset() noexcept {

@@ -8,6 +8,7 @@ namespace melp::testing {
 namespace {
 
 constexpr float kRate = 44100.0f;
+constexpr double kRateHz = 44100.0;
 
 std::unique_ptr<ProbedEffect> bandView(float rate = kRate) {
     auto e = makeEffect(rate);
@@ -17,7 +18,7 @@ std::unique_ptr<ProbedEffect> bandView(float rate = kRate) {
 
 TEST(BandView, FullScaleSineAtTheBandCentre) {
     auto e = bandView();
-    const auto tone = sine(44100, 1000.0, kRate, 1.0);
+    const auto tone = sine(44100, 1000.0, kRateHz, 1.0);
     process(*e, Stereo{tone, tone});
     EXPECT_NEAR(e->bandLevel[16].load(), 0.925f, 0.01f);
     EXPECT_NEAR(e->bandMax[16].load(), 0.925f, 0.015f);
@@ -26,14 +27,14 @@ TEST(BandView, FullScaleSineAtTheBandCentre) {
     EXPECT_LT(db(static_cast<double>(e->bandLevel[19].load()) / 0.925), -35.0);
     // The band edges, a sixth of an octave away, are some 4.7 dB down.
     auto edge = bandView();
-    const auto offCentre = sine(44100, 1000.0 * std::pow(2.0, 1.0 / 6.0), kRate, 1.0);
+    const auto offCentre = sine(44100, 1000.0 * std::pow(2.0, 1.0 / 6.0), kRateHz, 1.0);
     process(*edge, Stereo{offCentre, offCentre});
     EXPECT_NEAR(db(static_cast<double>(edge->bandLevel[16].load())), -4.7, 0.8);
 }
 
 TEST(BandView, MidSignalCancelsOppositeChannels) {
     auto e = bandView();
-    const auto tone = sine(22050, 1000.0, kRate, 1.0);
+    const auto tone = sine(22050, 1000.0, kRateHz, 1.0);
     std::vector<float> inverted(tone.size());
     for (size_t i = 0; i < tone.size(); ++i) inverted[i] = -tone[i];
     process(*e, Stereo{tone, inverted});
@@ -52,7 +53,7 @@ TEST(BandView, SilenceFloor) {
 
 TEST(BandView, FallsTwentyDecibelsPerSecond) {
     auto e = bandView();
-    const auto tone = sine(22050, 1000.0, kRate, 1.0);
+    const auto tone = sine(22050, 1000.0, kRateHz, 1.0);
     process(*e, Stereo{tone, tone});
     const double before = static_cast<double>(e->bandLevel[16].load());
     process(*e, silence(22050));
@@ -108,7 +109,7 @@ TEST(ViewMode, OtherValuesMeterNothingButStillCopy) {
 
 TEST(ResetMeters, DuringBandViewBringsMaximaDownToTheCurrentLevels) {
     auto e = bandView();
-    const auto tone = sine(22050, 1000.0, kRate, 1.0);
+    const auto tone = sine(22050, 1000.0, kRateHz, 1.0);
     process(*e, Stereo{tone, tone});
     process(*e, silence(22050));
     ASSERT_GT(e->readMeter(71 + 16), e->readMeter(41 + 16));

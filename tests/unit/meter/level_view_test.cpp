@@ -8,7 +8,6 @@ namespace melp::testing {
 namespace {
 
 constexpr double kRateHz = 44100.0;
-constexpr float kRate = 44100.0f;
 
 TEST(SilenceFloors, SamplePeakRestsWhereTheFallBalancesTheOffset) {
     auto e = makeEffect();
@@ -68,7 +67,7 @@ TEST(OverIndicator, TwiceFullScaleHoldsAboutOnePointFourFiveSeconds) {
 
 TEST(TruePeak, QuarterRateSineAt45DegreesIsOverOnlyBetweenSamples) {
     // Amplitude 1.2 sampled at 45 degrees: every sample is +-0.8485.
-    const auto wave = sine(44100, 11025.0, kRate, 1.2, 3.141592653589793 / 4.0);
+    const auto wave = sine(44100, 11025.0, kRateHz, 1.2, 3.141592653589793 / 4.0);
     for (float truePeak : {0.0f, 1.0f}) {
         auto e = makeEffect();
         e->setParameterValue(5, truePeak);
@@ -98,7 +97,7 @@ double quasiPeakMax(double frequencyHz, size_t frames, double amplitude) {
     auto e = makeEffect();
     e->setParameterValue(4, 1.0f);
     Stereo s = silence(frames + 4410);
-    const auto tone = sine(frames, frequencyHz, kRate, amplitude);
+    const auto tone = sine(frames, frequencyHz, kRateHz, amplitude);
     std::copy(tone.begin(), tone.end(), s.left.begin());
     process(*e, s);
     return static_cast<double>(maxOf(*e, 0));
@@ -122,7 +121,7 @@ TEST(QuasiPeak, OverThresholdIsFourDecibelsBelowTheRaisedScale) {
     auto e = makeEffect();
     e->setParameterValue(4, 1.0f);
     // -7 dB input is +-3 dB above the -4 dB threshold once raised by 4 dB.
-    const auto tone = sine(4410, 1000.0, kRate, 0.4467);
+    const auto tone = sine(4410, 1000.0, kRateHz, 0.4467);
     process(*e, Stereo{tone, std::vector<float>(tone.size(), 0.0f)});
     EXPECT_EQ(e->readMeter(9), 1.0f);
     EXPECT_EQ(e->readMeter(10), 0.0f);
@@ -164,7 +163,7 @@ TEST(Correlation, FastSettingHalvesTheTimeConstant) {
 
 TEST(Average, SettlesAtTheMeanOfTheRectifiedSignal) {
     auto e = makeEffect();
-    const auto tone = sine(44100, 1000.0, kRate, 0.5);
+    const auto tone = sine(44100, 1000.0, kRateHz, 0.5);
     process(*e, Stereo{tone, tone});
     // Mean of |sin| is 2/pi.
     EXPECT_NEAR(e->averageLevel[0].load(), 0.5 * 2.0 / 3.141592653589793, 0.005);
