@@ -192,8 +192,9 @@ bool Frame::wheel(DrawContext* context, Point, float distance) noexcept {
     if (context) {
         return target->wheel(context, position, distance);
     }
-    // Without a window there is no device to draw on: the screen's must not be taken.
-    platform::Device device = window_ ? platform::windowDevice(window_) : nullptr;
+    // Without a window there is no device to draw on: the screen's must not be taken, nor
+    // that of whatever window now has a destroyed window's handle.
+    platform::Device device = window_ && windowOpen_ ? platform::windowDevice(window_) : nullptr;
     bool result = false;
     {
         DrawContext temporary(this, device, window_);
@@ -349,7 +350,7 @@ bool Frame::enableDropTarget(bool on) noexcept {
 }
 
 void Frame::redrawView(View* view) noexcept {
-    if (!window_) {
+    if (!window_ || !windowOpen_) {
         return;
     }
     platform::Device device = platform::windowDevice(window_);

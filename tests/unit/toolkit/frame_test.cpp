@@ -289,16 +289,26 @@ TEST_F(FrameTest, AfterTheHostDestroysItsWindowIdleDrawsNothing) {
     Frame* frame = openFrame(100, 80);
     auto* control = new LoggingControl(Rect{10, 10, 20, 20}, &log, "c", red);
     frame->addChild(control);
+#if MELP_TOOLKIT_HEADLESS
+    const std::int32_t registrations = platform::headless::dropRegistrationCount();
+#endif
     platform::testing::destroyTopLevelWindow(host);
     host = nullptr;
     EXPECT_FALSE(frame->windowOpen());
     EXPECT_EQ(frame->parentWindow(), nullptr);
+    EXPECT_FALSE(frame->dropTargetRegistered());
     log.clear();
     control->setValue(0.7f);
     frame->redrawDirtyViews();
+    frame->redrawView(nullptr);
     EXPECT_TRUE(log.empty());
     delete frame;
     EXPECT_EQ(windowClassUseCount(), 0);
+#if MELP_TOOLKIT_HEADLESS
+    // The dead window's handle was never used again, and its registration went with it.
+    EXPECT_EQ(platform::headless::counters().invalidHandles, 0);
+    EXPECT_EQ(platform::headless::dropRegistrationCount(), registrations - 1);
+#endif
 }
 
 TEST_F(FrameTest, WindowClassIsSharedAndUnregisteredWithTheLastFrame) {
