@@ -1,7 +1,7 @@
 // Checks a run's bookkeeping with a stand-in for the plug-in's panels: blocks never exceed
 // the block size and end on the requested moments, every frame is fed exactly once, samples
-// that are not numbers never reach the plug-in, and the over lamp's time is counted for the
-// frames it belongs to.
+// that are not numbers never reach the plug-in, the panels are refreshed at a host's rate,
+// and the over lamp's time is counted for the frames it belongs to.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -60,6 +60,7 @@ public:
         }
     }
     void idle(bool) override {
+        ++idles;
         shownLoud = writtenLoud;
         writtenLoud = loudInBlock;
         loudInBlock = false;
@@ -83,6 +84,7 @@ public:
     std::int64_t nonFiniteFed = 0;
     bool loudInBlock = false, writtenLoud = false, shownLoud = false;
     int toggles = 0;
+    int idles = 0;
 };
 
 TEST(MeterRun, BlocksEndOnTheMomentsAndFeedEveryFrameOnce) {
@@ -138,6 +140,20 @@ TEST(MeterRun, OverLampTimeCountsTheFramesItWasLitFor) {
     EXPECT_EQ(left.overLitCount, 1);
     EXPECT_DOUBLE_EQ(left.overLitSeconds, 1.0);
     EXPECT_FALSE(r.report.final.channels[1].overEverLit);
+}
+
+TEST(MeterRun, SmallBlocksRefreshThePanelFiftyTimesASecondAndKeepTheLampTime) {
+    GeneratedSource source(8000, 1000.0);
+    source.loudFrom = 1000;
+    source.loudTo = 2000;
+    FakePanel panel;
+    MeterOptions o;
+    o.blockFrames = 5;  // a refresh every 4 blocks (20 frames)
+    const RunResult r = runMeterOn(o, source, "gen.wav", panel, nullptr);
+    ASSERT_EQ(r.status, Status::ok);
+    EXPECT_EQ(panel.idles, 8000 / 20 + 2);  // and two for the reading at the end
+    EXPECT_DOUBLE_EQ(r.report.final.channels[0].overLitSeconds, 1.0);
+    EXPECT_EQ(r.report.final.channels[0].overLitCount, 1);
 }
 
 TEST(MeterRun, MomentBeyondTheEndIsAnUnusableOption) {

@@ -57,7 +57,8 @@ public:
     Metering(const MeterOptions& o, AudioSource& source, PanelHost& panel, MeterReport& report)
         : o_(o), source_(source), panel_(panel), report_(report),
           rate_(source.sampleRateHz()),
-          settleFrames_(static_cast<std::int64_t>(rate_ * 5.0 * (o.fastCorrelation ? 0.15 : 0.3))) {}
+          settleFrames_(static_cast<std::int64_t>(rate_ * 5.0 * (o.fastCorrelation ? 0.15 : 0.3))),
+          refreshFrames_(static_cast<std::int64_t>(rate_ / 50.0)) {}
 
     Status run(std::FILE* progress, std::string* error) {
         const auto block = static_cast<std::size_t>(o_.blockFrames);
@@ -87,10 +88,8 @@ public:
                 panel_.startProcess(left.data(), right.data(), got);
                 peaks_.add(left.data(), right.data(), got, truePeak);
                 panel_.finishProcess();
-                panel_.idle(false);
-                observe(panel_.read(false));
-                pendingFrames_ = got;
                 frame_ += got;
+                if (frame_ - idleFrames_[1] >= refreshFrames_) refresh(false);
             }
             while (nextMoment < o_.atSeconds.size() && frameOf(o_.atSeconds[nextMoment]) <= frame_) {
                 if (!snapshot(o_.atSeconds[nextMoment], momentName(o_.atSeconds[nextMoment]),
@@ -141,20 +140,26 @@ private:
         }
     }
 
-    // The panel drawn after a block shows the state the previous idle wrote, one block late:
-    // what is read now belongs to the frames of the block before.
-    void observe(const PanelReading& r) {
+    // One editor idle and a look at the panels. An idle draws what the idle before it wrote:
+    // what is seen now is the state at the previous idle, and a lit lamp stood for the frames
+    // between the two idles before this one.
+    PanelReading refresh(bool withAnalyser) {
+        panel_.idle(withAnalyser);
+        const PanelReading r = panel_.read(withAnalyser);
+        const std::int64_t shownFrame = idleFrames_[1];
+        const std::int64_t shownSpan = idleFrames_[1] - idleFrames_[0];
+        idleFrames_[0] = idleFrames_[1];
+        idleFrames_[1] = frame_;
         for (int ch = 0; ch < 2; ++ch) {
             Over& over = over_[ch];
             const bool lit = r.channels[static_cast<std::size_t>(ch)].overLit;
             if (lit) {
-                over.litFrames += pendingFrames_;
+                over.litFrames += shownSpan;
                 if (!over.wasLit) ++over.count;
             }
             over.wasLit = lit;
         }
-        // frame_ is where the panel's state stands when observe runs.
-        if (frame_ >= settleFrames_) {
+        if (shownFrame >= settleFrames_) {
             if (!correlationSeen_) {
                 correlationMin_ = correlationMax_ = r.correlation;
                 correlationSeen_ = true;
@@ -162,16 +167,13 @@ private:
             correlationMin_ = std::min(correlationMin_, r.correlation);
             correlationMax_ = std::max(correlationMax_, r.correlation);
         }
+        return r;
     }
 
     bool snapshot(double seconds, const std::string& suffix, PanelSnapshot* s, std::string* error) {
-        // A block-free idle brings the panels up to the last processed frame; the analyser,
-        // not idled since the last reading, needs a second one to draw what the first wrote.
-        panel_.idle(true);
-        panel_.idle(true);
-        const PanelReading pkvu = panel_.read(true);
-        observe(pkvu);
-        pendingFrames_ = 0;
+        // Two block-free idles bring every panel, the analyser's too, up to the last frame.
+        refresh(true);
+        const PanelReading pkvu = refresh(true);
         panel_.togglePeakMode();
         const PanelReading peak = panel_.read(false);
         const bool din = o_.mode == MeterMode::quasiPeak;
@@ -246,7 +248,11 @@ private:
     std::int64_t settleFrames_;
     PeakAnalysis peaks_;
     std::int64_t frame_ = 0;
-    std::int64_t pendingFrames_ = 0;
+    // Frames processed at the last two idles, older first.
+    std::int64_t idleFrames_[2] = {0, 0};
+    // The panels are refreshed after the block that completes 1/50 s of audio since the
+    // last refresh (a host's editor refresh rate during playback), so at most once a block.
+    std::int64_t refreshFrames_;
     std::int64_t nonFinite_ = 0;
     Over over_[2];
     bool correlationSeen_ = false;

@@ -37,8 +37,9 @@ private:
 
     void push(Channel& channel, float sample, bool withTruePeak) noexcept;
 
-    // kernel_[k][m]: weight of window sample m (0 oldest) for the point k/4 past sample 7.
-    std::array<std::array<double, kTapsPerPhase>, kPhases> kernel_{};
+    // kernel_[m][k]: weight of window sample m (0 oldest) for the point k/4 past sample 7;
+    // the phases side by side, so one pass over the window computes all four.
+    std::array<std::array<float, kPhases>, kTapsPerPhase> kernel_{};
     double kernelBound_ = 1.0;  // largest sum of |weights| of a phase
     std::array<Channel, 2> channels_{};
     int position_ = 0;
