@@ -141,8 +141,8 @@ struct Switches {
 Switches& switches() noexcept;
 
 // Back to the starting state for a new test: switches, clock, input script, cursor, posted
-// messages, text log and counters. Windows, classes, objects and drop registrations stay,
-// so leaks remain visible.
+// messages, text log and counters. Windows, classes, objects, drop registrations and the
+// OLE balance stay, so leaks remain visible.
 void reset() noexcept;
 
 // --- what happened -------------------------------------------------------------------------
