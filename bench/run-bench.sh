@@ -19,3 +19,7 @@ cmake build/win32 -DMELP_BUILD_BENCH=ON >/dev/null
 cmake --build build/win32 -j 2 --target melp_dll_bench
 wine build/win32/bench/melp_dll_bench.exe >"$out/win32.json"
 cat "$out/win32.json"
+
+# melp-meter: file metering speed, reading included (writes melp_meter.json).
+cmake --build build/release -j 2 --target melp-meter
+python3 bench/melp_meter_speed.py build/release/tools/melp-meter "$out/melp_meter.json"
