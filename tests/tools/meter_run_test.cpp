@@ -72,7 +72,7 @@ public:
         r.correlation = 0.0;
         return r;
     }
-    void togglePeakMode() override { ++toggles; }
+    bool togglePeakMode() override { return ++toggles > 0 && !peakModeStuck; }
     bool writePicture(int, const std::string&) override { return true; }
     std::string pluginName() const override { return "fake"; }
     std::string pluginVendor() const override { return "nobody"; }
@@ -85,6 +85,7 @@ public:
     bool loudInBlock = false, writtenLoud = false, shownLoud = false;
     int toggles = 0;
     int idles = 0;
+    bool peakModeStuck = false;
 };
 
 TEST(MeterRun, BlocksEndOnTheMomentsAndFeedEveryFrameOnce) {
@@ -154,6 +155,17 @@ TEST(MeterRun, SmallBlocksRefreshThePanelFiftyTimesASecondAndKeepTheLampTime) {
     EXPECT_EQ(panel.idles, 8000 / 20 + 2);  // and two for the reading at the end
     EXPECT_DOUBLE_EQ(r.report.final.channels[0].overLitSeconds, 1.0);
     EXPECT_EQ(r.report.final.channels[0].overLitCount, 1);
+}
+
+TEST(MeterRun, PanelThatDoesNotAnswerItsButtonIsAFailureNotAReading) {
+    GeneratedSource source(1000, 1000.0);
+    FakePanel panel;
+    panel.peakModeStuck = true;
+    const RunResult r = runMeterOn(MeterOptions{}, source, "a.wav", panel, nullptr);
+    EXPECT_EQ(r.status, Status::pluginFailed);
+    EXPECT_EQ(r.output, "");
+    EXPECT_NE(r.error.find("a.wav: the MELP panel did not answer a click on its peak-mode button"),
+              std::string::npos) << r.error;
 }
 
 TEST(MeterRun, MomentBeyondTheEndIsAnUnusableOption) {

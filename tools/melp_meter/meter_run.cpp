@@ -92,9 +92,9 @@ public:
                 if (frame_ - idleFrames_[1] >= refreshFrames_) refresh(false);
             }
             while (nextMoment < o_.atSeconds.size() && frameOf(o_.atSeconds[nextMoment]) <= frame_) {
-                if (!snapshot(o_.atSeconds[nextMoment], momentName(o_.atSeconds[nextMoment]),
-                              &report_.moments.emplace_back(), error))
-                    return Status::outputFailed;
+                const Status taken = snapshot(o_.atSeconds[nextMoment], momentName(o_.atSeconds[nextMoment]),
+                                              &report_.moments.emplace_back(), error);
+                if (taken != Status::ok) return taken;
                 ++nextMoment;
             }
             if (progress && total > 0) {
@@ -121,9 +121,7 @@ public:
             return Status::usage;
         }
         report_.input.nonFiniteSamples = nonFinite_;
-        if (!snapshot(static_cast<double>(frame_) / rate_, "", &report_.final, error))
-            return Status::outputFailed;
-        return Status::ok;
+        return snapshot(static_cast<double>(frame_) / rate_, "", &report_.final, error);
     }
 
 private:
@@ -170,11 +168,11 @@ private:
         return r;
     }
 
-    bool snapshot(double seconds, const std::string& suffix, PanelSnapshot* s, std::string* error) {
+    Status snapshot(double seconds, const std::string& suffix, PanelSnapshot* s, std::string* error) {
         // Two block-free idles bring every panel, the analyser's too, up to the last frame.
         refresh(true);
         const PanelReading pkvu = refresh(true);
-        panel_.togglePeakMode();
+        if (!panel_.togglePeakMode()) return peakModeFailed(error);
         const PanelReading peak = panel_.read(false);
         const bool din = o_.mode == MeterMode::quasiPeak;
         s->timeSeconds = seconds;
@@ -206,15 +204,19 @@ private:
         if (!o_.pngFolder.empty()) {
             // PEAK is on show now; Pk + VU after the button goes back.
             const std::string base = o_.pngFolder + "/";
-            bool ok = picture(kLevelPage, base + "level-peak" + suffix + ".png", error);
-            panel_.togglePeakMode();
-            ok = ok && picture(kLevelPage, base + "level-pkvu" + suffix + ".png", error) &&
-                 picture(kAnalyserPage, base + "analyser" + suffix + ".png", error) &&
-                 picture(kPhasePage, base + "phase" + suffix + ".png", error);
-            return ok;
+            if (!picture(kLevelPage, base + "level-peak" + suffix + ".png", error)) return Status::outputFailed;
+            if (!panel_.togglePeakMode()) return peakModeFailed(error);
+            const bool ok = picture(kLevelPage, base + "level-pkvu" + suffix + ".png", error) &&
+                            picture(kAnalyserPage, base + "analyser" + suffix + ".png", error) &&
+                            picture(kPhasePage, base + "phase" + suffix + ".png", error);
+            return ok ? Status::ok : Status::outputFailed;
         }
-        panel_.togglePeakMode();
-        return true;
+        return panel_.togglePeakMode() ? Status::ok : peakModeFailed(error);
+    }
+
+    static Status peakModeFailed(std::string* error) {
+        *error = "the MELP panel did not answer a click on its peak-mode button";
+        return Status::pluginFailed;
     }
 
     bool picture(int page, const std::string& path, std::string* error) {

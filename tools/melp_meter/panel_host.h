@@ -46,7 +46,8 @@ public:
     // The panels as drawn now; the level bars in the peak-mode button's current setting.
     virtual PanelReading read(bool withBands) = 0;
     // Presses the level page's peak-mode button (Pk + VU <-> PEAK) and lets it redraw.
-    virtual void togglePeakMode() = 0;
+    // False when the panel did not change.
+    [[nodiscard]] virtual bool togglePeakMode() = 0;
     // Writes the panels: `level` picture of the level page, then analyser and phase pages.
     [[nodiscard]] virtual bool writePicture(int page, const std::string& path) = 0;
     virtual std::string pluginName() const = 0;

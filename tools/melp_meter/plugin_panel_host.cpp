@@ -1,5 +1,6 @@
 #include <pthread.h>
 
+#include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
@@ -202,16 +203,21 @@ public:
             hl::dispatchPendingMessages();
         }
         Instance& level = instances_[kLevelPage];
-        if (mode == MeterMode::truePeak) click(level, kTruePeakButton);
-        if (mode == MeterMode::quasiPeak) click(level, kScaleButton);
-        click(instances_[kAnalyserPage], kAnalyserPageButton);
-        click(instances_[kPhasePage], kPhasePageButton);
-        if (fastCorrelation) {
-            click(instances_[kPhasePage], kSpeedButton);
-            // The level page's own correlation pointer follows the same button.
-            click(level, kPhasePageButton);
-            click(level, kSpeedButton);
-            click(level, kLevelPageButton);
+        Instance& analyser = instances_[kAnalyserPage];
+        Instance& phase = instances_[kPhasePage];
+        // Every one of these clicks changes the panel; one that does not would leave the
+        // meter in another mode than the one asked for.
+        const bool clicked =
+            (mode != MeterMode::truePeak || click(level, kTruePeakButton)) &&
+            (mode != MeterMode::quasiPeak || click(level, kScaleButton)) &&
+            click(analyser, kAnalyserPageButton) && click(phase, kPhasePageButton) &&
+            (!fastCorrelation ||
+             // The level page's own correlation pointer follows the same button.
+             (click(phase, kSpeedButton) && click(level, kPhasePageButton) &&
+              click(level, kSpeedButton) && click(level, kLevelPageButton)));
+        if (!clicked) {
+            *error = "the MELP panel did not answer a click on one of its buttons";
+            return false;
         }
         char name[256] = {};
         instances_[0].dispatch(host::effGetEffectName, 0, 0, name);
@@ -300,10 +306,11 @@ public:
         return r;
     }
 
-    void togglePeakMode() override {
-        click(instances_[kLevelPage], kPeakModeButton);
+    bool togglePeakMode() override {
+        const bool changed = click(instances_[kLevelPage], kPeakModeButton);
         idle(false);
         idle(false);
+        return changed;
     }
 
     bool writePicture(int page, const std::string& path) override {
@@ -333,8 +340,11 @@ public:
 
 private:
     // A short left-button press in the middle of a button, played through the scripted input
-    // and the window's message handling, as a user's click would arrive.
-    void click(Instance& in, Point at) {
+    // and the window's message handling, as a user's click would arrive. True when the panel
+    // looks different afterwards.
+    [[nodiscard]] bool click(Instance& in, Point at) {
+        const std::size_t pixels = static_cast<std::size_t>(in.fb.width) * static_cast<std::size_t>(in.fb.height);
+        const std::vector<platform::ColorRef> before(in.fb.pixels, in.fb.pixels + pixels);
         const std::uint32_t t = hl::now() + 1;
         hl::scheduleClick(t, in.screenX + at.x, in.screenY + at.y, 30);
         hl::advanceTime(1);
@@ -345,6 +355,7 @@ private:
         in.dispatch(host::effEditIdle);
         hl::dispatchPendingMessages();
         collectTexts();
+        return pixels > 0 && !std::equal(before.begin(), before.end(), in.fb.pixels);
     }
 
     // The maximum displays' latest texts. The log is emptied each time so that it stays small
