@@ -240,7 +240,10 @@ void MeterEffect::deriveCoefficients(float rateHz) noexcept {
                 omega = highestAngle;
             }
             const double t = std::tan(omega * 0.11547344);
-            const float beta = narrow(0.5 * (1.0 - t) / (1.0 + t));
+            // Read back through a volatile: GCC 12's SLP vectoriser at -O3 was seen to feed
+            // the unrounded double of such a value into the formulas that follow.
+            volatile float roundedBeta = narrow(0.5 * (1.0 - t) / (1.0 + t));
+            const float beta = roundedBeta;
             float gamma = narrow((0.5 + wide(beta)) * std::cos(omega));
             // Far below Nyquist at very high rates the poles sit a rounding error inside
             // the unit circle; rounding gamma must not push them onto or beyond it.

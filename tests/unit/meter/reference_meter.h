@@ -30,7 +30,10 @@ struct ReferenceMeter {
     static double d(float v) { return static_cast<double>(v); }
 
     void derive(float fs) {
-        const double r = d(fs);
+        // Through a volatile, so the compiler cannot fold tan, cos and pow at build time
+        // (correctly rounded) where the engine calls the run-time library.
+        volatile double rate = d(fs);
+        const double r = rate;
         averageCoef = f(1.0 / (r * 0.2));
         peakFall = f(std::pow(0.1, 1.0 / (r * 1.5)));
         peakFall4 = f(std::pow(0.1, 1.0 / (r * 4.0 * 1.5)));
@@ -48,9 +51,12 @@ struct ReferenceMeter {
             for (int s = 0; s < 3; ++s) {
                 const double omega = std::fmin(pi * m[s] * d(centres[b]) / r, 0.98 * pi);
                 const double t = std::tan(omega * 0.11547344);
-                beta[b][s] = f(0.5 * (1.0 - t) / (1.0 + t));
-                gamma[b][s] = f((0.5 + d(beta[b][s])) * std::cos(omega));
-                alpha[b][s] = f((0.5 - d(beta[b][s])) * 0.5);
+                // Read back through a volatile: GCC 12's SLP vectoriser at -O3 was seen to
+                // use the unrounded double here.
+                volatile float rounded = f(0.5 * (1.0 - t) / (1.0 + t));
+                beta[b][s] = rounded;
+                gamma[b][s] = f((0.5 + d(rounded)) * std::cos(omega));
+                alpha[b][s] = f((0.5 - d(rounded)) * 0.5);
             }
         }
     }

@@ -49,6 +49,15 @@ void expectSame(const MeterEffect& e, const ReferenceMeter& r, bool nearOnly) {
         EXPECT_EQ(e.over[ch].load(), r.over[ch]) << "over " << ch;
     }
     EXPECT_EQ(e.correlation.load(), r.correlation);
+    EXPECT_EQ(e.bandFall, r.bandFall);
+    EXPECT_EQ(e.peakFall, r.peakFall);
+    for (int b = 0; b < 30; ++b) {
+        for (int s = 0; s < 3; ++s) {
+            EXPECT_EQ(e.bands.alpha[s][b], static_cast<double>(r.alpha[b][s])) << b << "/" << s;
+            EXPECT_EQ(e.bands.beta[s][b], static_cast<double>(r.beta[b][s])) << b << "/" << s;
+            EXPECT_EQ(e.bands.gamma[s][b], static_cast<double>(r.gamma[b][s])) << b << "/" << s;
+        }
+    }
     for (int b = 0; b < 30; ++b) {
         EXPECT_EQ(e.bandLevel[b].load(), r.bandLevel[b]) << "band level " << b;
         EXPECT_EQ(e.bandMax[b].load(), r.bandMax[b]) << "band max " << b;
