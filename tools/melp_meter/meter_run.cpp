@@ -190,8 +190,9 @@ private:
             c.overEverLit = over_[ch].count > 0;
             c.overLitSeconds = static_cast<double>(over_[ch].litFrames) / rate_;
             c.overLitCount = over_[ch].count;
-            c.averagePosition = pkvu.channels[i].barPosition;
-            c.peakPosition = peak.channels[i].barPosition;
+            const BarPositions bars = decodeBars(pkvu.channels[i].bar, peak.channels[i].bar);
+            c.averagePosition = static_cast<double>(bars.averageColumns) / kBarColumns;
+            c.peakPosition = static_cast<double>(bars.peakColumns) / kBarColumns;
             c.averageScaleDb = levelScaleDb(c.averagePosition, din);
             c.peakScaleDb = levelScaleDb(c.peakPosition, din);
         }

@@ -15,13 +15,35 @@
 
 namespace melp::tools {
 
+// One row through a level bar: its 200 columns and the two left of it, where markers at 0
+// stand. lit[i] is column i - 2 of the bar.
+constexpr int kBarColumns = 200;
+struct BarRow {
+    std::array<bool, kBarColumns + 2> lit{};
+    bool at(int column) const noexcept {
+        return column >= -2 && column < kBarColumns && lit[static_cast<std::size_t>(column + 2)];
+    }
+};
+
+// Where the bar and its peak marker stand, in columns 0..200, from the same bar drawn in
+// Pk + VU (bar: average; markers: peak and maximum) and in PEAK (bar: peak; marker:
+// maximum). A marker is the two columns left of its position, so one that touches the bar's
+// end makes the bar look longer: the Pk + VU row tells such a peak marker apart. Where the
+// drawings cannot tell (the average bar running into the markers) the reading is within
+// one column for the peak and two for the average.
+struct BarPositions {
+    int averageColumns = 0;
+    int peakColumns = 0;
+};
+BarPositions decodeBars(const BarRow& pkvu, const BarRow& peak) noexcept;
+
 // What the three panels show at one moment.
 struct PanelReading {
     struct Channel {
         std::string maxDisplayText;  // empty until the display has been drawn
         bool maxDisplayRed = false;
         bool overLit = false;
-        double barPosition = 0.0;  // lit extent of the level bar, 0..1
+        BarRow bar;  // the level bar, in the peak-mode button's current setting
     };
     std::array<Channel, 2> channels{};
     double correlation = 0.0;  // the phase page's pointer, 0..1

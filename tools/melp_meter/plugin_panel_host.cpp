@@ -30,7 +30,7 @@ host::intptr MELP_CDECL hostCallback(AEffect*, host::int32 opcode, host::int32, 
 
 // The panel's geometry in frame pixels.
 constexpr std::int32_t kBarLeft = 81;
-constexpr std::int32_t kBarWidth = 200;
+constexpr std::int32_t kBarWidth = kBarColumns;
 constexpr std::int32_t kBarRows[2] = {50, 75};
 constexpr std::int32_t kLampLeft = 285;
 constexpr std::int32_t kLampTops[2] = {46, 71};
@@ -263,9 +263,8 @@ public:
                 for (std::int32_t x = kLampLeft; x < kLampLeft + 8 && !lit; ++x)
                     lit = isRed(level.pixel(x, y));
             c.overLit = lit;
-            std::int32_t end = kBarLeft;
-            while (end < kBarLeft + kBarWidth && isLit(level.pixel(end, kBarRows[ch]))) ++end;
-            c.barPosition = static_cast<double>(end - kBarLeft) / kBarWidth;
+            for (int column = -2; column < kBarWidth; ++column)
+                c.bar.lit[static_cast<std::size_t>(column + 2)] = isLit(level.pixel(kBarLeft + column, kBarRows[ch]));
         }
         const Instance& phase = instances_[kPhasePage];
         r.correlation = 0.0;
@@ -387,5 +386,6 @@ private:
 }  // namespace
 
 std::unique_ptr<PanelHost> makePluginPanelHost() { return std::make_unique<PluginPanelHost>(); }
+
 
 }  // namespace melp::tools
