@@ -1,9 +1,9 @@
 // Makes the frame window accept dragged text and file lists: an IDropTarget laid out by
 // hand (its operations in the interface's published order, then the destructor; __stdcall
 // on 32-bit Windows). It unpacks a drop into texts (paths with shell shortcuts resolved, or
-// one text block) and offers them to the frame's dropItems. Created by
-// Frame::enableDropTarget with reference count 0; the registration holds it and the
-// revocation's release destroys it. [ui thread]
+// one text block) and offers them to the frame's dropItems. Created with reference count 0
+// by Frame::enableDropTarget, which holds one reference for as long as the target is
+// registered; the registration holds its own. [ui thread]
 #pragma once
 
 #include <cstddef>
