@@ -211,7 +211,8 @@ FrameEditor* Frame::ownerEditor() const noexcept {
 }
 
 bool Frame::addChild(View* view) noexcept {
-    if (!view) {
+    // A view listed twice would be released twice when the frame goes.
+    if (!view || hasChild(view)) {
         return false;
     }
     if (childCount_ == childCapacity_) {

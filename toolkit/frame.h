@@ -45,7 +45,8 @@ public:
     bool wheel(DrawContext* context, Point where, float distance) noexcept override;
     FrameEditor* ownerEditor() const noexcept override;
 
-    // Takes over the view's reference; false (view not added) when the list cannot grow.
+    // Takes over the view's reference; false (view not added) when the list cannot grow,
+    // for null and for a view that is already a child.
     virtual bool addChild(View* view) noexcept;                               // 32
     // Always true; a view that is not a child is left untouched.
     virtual bool removeChild(View* view, bool withRelease) noexcept;          // 33

@@ -65,6 +65,8 @@ TEST_F(FrameTest, ChildrenKeepInsertionOrderAndGrowPastTwentyEntries) {
     EXPECT_EQ(frame->childAt(45), nullptr);
     EXPECT_EQ(views[0]->referenceCount(), 1);  // the creator's reference was taken over
     EXPECT_FALSE(frame->addChild(nullptr));
+    EXPECT_FALSE(frame->addChild(views[3]));  // listed once, released once
+    EXPECT_EQ(frame->childCount(), 45);
     delete frame;
 }
 
