@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bench/bench_signals.h"
 #include "meter/meter_effect.h"
@@ -65,25 +66,31 @@ void print(const Result& r, bool last) {
 
 }  // namespace
 
-int main() {
+// An optional argument keeps only the benchmarks whose names contain it.
+int main(int argc, char** argv) {
+    const std::string filter = argc > 1 ? argv[1] : "";
     std::printf("{\n  \"context\": {\n    \"executable\": \"melp_dll_bench\",\n"
                 "    \"pointer_bits\": %d,\n    \"library_build_type\": \"release\",\n"
                 "    \"kernels\": \"%s\"\n  },\n  \"benchmarks\": [\n",
                 static_cast<int>(sizeof(void*) * 8), melp::meter::bestKernels().name);
-    std::fflush(stdout);
     const auto modes = melp::bench::modes();
+    std::vector<Result> results;
     for (size_t m = 0; m < modes.size(); ++m) {
         const auto& [name, mode] = modes[m];
         const bool heavy = mode.view == 1.0f || mode.truePeak == 1.0f;
         const bool withSse2 = heavy && melp::meter::avx2Kernels() != nullptr;
         for (bool silent : {false, true}) {
-            const bool lastMode = m + 1 == modes.size() && silent;
-            print(timeMode(name, mode, silent, false), lastMode && !withSse2);
-            if (withSse2) {
-                print(timeMode(name, mode, silent, true), lastMode);
+            for (bool sse2Only : {false, true}) {
+                if (sse2Only && !withSse2) continue;
+                const std::string full = std::string(name) + (silent ? "/silence" : "/noise") +
+                                         (sse2Only ? "/sse2" : "");
+                if (full.find(filter) == std::string::npos) continue;
+                results.push_back(timeMode(name, mode, silent, sse2Only));
             }
-            std::fflush(stdout);
         }
+    }
+    for (size_t i = 0; i < results.size(); ++i) {
+        print(results[i], i + 1 == results.size());
     }
     std::printf("  ]\n}\n");
     return 0;

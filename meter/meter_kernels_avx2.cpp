@@ -66,6 +66,37 @@ uint32_t bandStepAvx2(BandFilters& b, double mid, double bandFall) noexcept {
     return raised & ((1u << kBandCount) - 1u);
 }
 
+#if defined(__i386__)
+namespace {
+
+// Eight vector registers only: both channels' eight sums at once would spill, and a
+// spilled sum waits on memory at every step. One channel at a time, in the same order.
+void interpolateChannel(const double* history, const double* taps, double (&y)[4]) noexcept {
+    __m256d sum[4] = {_mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd(),
+                      _mm256_setzero_pd()};
+    int j = 0;
+    for (; j + 4 <= kWindow; j += 4) {
+        for (int p = 0; p < 4; ++p) {
+            sum[p] = _mm256_fmadd_pd(_mm256_broadcast_sd(history + j + p),
+                                     _mm256_load_pd(taps + 4 * (j + p)), sum[p]);
+        }
+    }
+    for (int p = 0; j < kWindow; ++j, ++p) {
+        sum[p] = _mm256_fmadd_pd(_mm256_broadcast_sd(history + j), _mm256_load_pd(taps + 4 * j),
+                                 sum[p]);
+    }
+    _mm256_storeu_pd(y, _mm256_add_pd(_mm256_add_pd(sum[0], sum[1]),
+                                      _mm256_add_pd(sum[2], sum[3])));
+}
+
+}  // namespace
+
+void interpolateAvx2(const double* left, const double* right, const double* taps,
+                     double (&y)[2][4]) noexcept {
+    interpolateChannel(left, taps, y[0]);
+    interpolateChannel(right, taps, y[1]);
+}
+#else
 void interpolateAvx2(const double* left, const double* right, const double* taps,
                      double (&y)[2][4]) noexcept {
     // Both channels at once: eight independent chains keep the multiply-adders busy.
@@ -89,5 +120,7 @@ void interpolateAvx2(const double* left, const double* right, const double* taps
     _mm256_storeu_pd(y[0], _mm256_add_pd(_mm256_add_pd(l[0], l[1]), _mm256_add_pd(l[2], l[3])));
     _mm256_storeu_pd(y[1], _mm256_add_pd(_mm256_add_pd(r[0], r[1]), _mm256_add_pd(r[2], r[3])));
 }
+
+#endif
 
 }  // namespace melp::meter
