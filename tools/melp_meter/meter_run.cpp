@@ -61,34 +61,43 @@ public:
           refreshFrames_(static_cast<std::int64_t>(rate_ / 50.0)) {}
 
     Status run(std::FILE* progress, std::string* error) {
-        const auto block = static_cast<std::size_t>(o_.blockFrames);
-        std::vector<float> left(block);
-        std::vector<float> right(block);
+        // The blocks between two panel refreshes go to the plug-in together: one hand-over to
+        // the audio thread per refresh rather than per block.
+        const std::int64_t blocksPerRefresh =
+            std::max<std::int64_t>(1, (refreshFrames_ + o_.blockFrames - 1) / o_.blockFrames);
+        const auto capacity = static_cast<std::size_t>(blocksPerRefresh * o_.blockFrames);
+        std::vector<float> left(capacity);
+        std::vector<float> right(capacity);
         const bool truePeak = o_.mode == MeterMode::truePeak;
         const std::int64_t total = source_.totalFrames();
         std::size_t nextMoment = 0;
         int progressShown = -1;
-        for (;;) {
-            std::int32_t want = o_.blockFrames;
-            // Blocks end exactly on a requested moment.
-            if (nextMoment < o_.atSeconds.size()) {
-                const std::int64_t momentFrame = frameOf(o_.atSeconds[nextMoment]);
-                want = static_cast<std::int32_t>(std::min<std::int64_t>(want, momentFrame - frame_));
-            }
-            if (want > 0) {
+        bool ended = false;
+        while (!ended) {
+            std::int32_t chunk = 0;
+            while (!ended && static_cast<std::size_t>(chunk) < capacity) {
+                std::int64_t want = std::min<std::int64_t>(o_.blockFrames, static_cast<std::int64_t>(capacity) - chunk);
+                // Blocks end exactly on a requested moment.
+                if (nextMoment < o_.atSeconds.size())
+                    want = std::min<std::int64_t>(want, frameOf(o_.atSeconds[nextMoment]) - frame_ - chunk);
+                if (want <= 0) break;
                 SourceError readError;
-                const std::int32_t got = source_.read(left.data(), right.data(), want, &readError);
+                const std::int32_t got = source_.read(left.data() + chunk, right.data() + chunk,
+                                                      static_cast<std::int32_t>(want), &readError);
                 if (readError.status != Status::ok) {
                     *error = readError.message;
                     return readError.status;
                 }
-                if (got == 0) break;
-                sanitise(left.data(), got);
-                sanitise(right.data(), got);
-                panel_.startProcess(left.data(), right.data(), got);
-                peaks_.add(left.data(), right.data(), got, truePeak);
+                if (got == 0) ended = true;
+                chunk += got;
+            }
+            if (chunk > 0) {
+                sanitise(left.data(), chunk);
+                sanitise(right.data(), chunk);
+                panel_.startProcess(left.data(), right.data(), chunk);
+                peaks_.add(left.data(), right.data(), chunk, truePeak);
                 panel_.finishProcess();
-                frame_ += got;
+                frame_ += chunk;
                 if (frame_ - idleFrames_[1] >= refreshFrames_) refresh(false);
             }
             while (nextMoment < o_.atSeconds.size() && frameOf(o_.atSeconds[nextMoment]) <= frame_) {

@@ -57,9 +57,9 @@ public:
     // buttons for the mode. False with a one-line reason when the plug-in fails.
     [[nodiscard]] virtual bool start(double sampleRateHz, std::int32_t blockFrames, MeterMode mode,
                                      bool fastCorrelation, std::string* error) = 0;
-    // Feeds one block (at most the block size given to start) to every instance. The level
-    // panel's instance may still be processing on an audio thread of its own when this
-    // returns: the samples must stay untouched until finishProcess.
+    // Feeds frames to every instance, in blocks of the size given to start (the last one
+    // shorter). The level panel's instance may still be processing on an audio thread of
+    // its own when this returns: the samples must stay untouched until finishProcess.
     virtual void startProcess(const float* left, const float* right, std::int32_t frames) = 0;
     virtual void finishProcess() = 0;
     // effEditIdle on the level and phase panels, and on the analyser's too when asked: its

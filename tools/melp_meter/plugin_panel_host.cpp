@@ -76,11 +76,16 @@ struct Instance {
     hl::Framebuffer fb;  // the frame window's pixels, valid while it exists
     std::vector<float> left, right;  // the plug-in may write its outputs over its inputs
 
+    // processReplacing block by block, as a host calls it.
     void process(const float* l, const float* r, std::int32_t frames) {
-        std::memcpy(left.data(), l, static_cast<std::size_t>(frames) * sizeof(float));
-        std::memcpy(right.data(), r, static_cast<std::size_t>(frames) * sizeof(float));
-        float* io[2] = {left.data(), right.data()};
-        effect->processReplacing(effect, io, io, frames);
+        const auto block = static_cast<std::int32_t>(left.size());
+        for (std::int32_t done = 0; done < frames; done += block) {
+            const std::int32_t n = std::min(block, frames - done);
+            std::memcpy(left.data(), l + done, static_cast<std::size_t>(n) * sizeof(float));
+            std::memcpy(right.data(), r + done, static_cast<std::size_t>(n) * sizeof(float));
+            float* io[2] = {left.data(), right.data()};
+            effect->processReplacing(effect, io, io, n);
+        }
     }
 
     platform::ColorRef pixel(std::int32_t x, std::int32_t y) const {
