@@ -415,6 +415,20 @@ TEST_F(FrameTest, TransparentCopyOnlyOnTheNtFamily) {
     delete missing;
 }
 
+TEST_F(FrameTest, SwappedButtonsAreReadWhenTheClassIsRegistered) {
+    headless::switches().swapButtonMetric = 1;
+    Frame* first = openFrame(10, 10);
+    EXPECT_TRUE(swappedMouseButtons());
+    headless::switches().swapButtonMetric = 0;
+    Frame* second = openFrame(10, 10);  // the class exists: not read again
+    EXPECT_TRUE(swappedMouseButtons());
+    delete second;
+    delete first;
+    Frame* third = openFrame(10, 10);
+    EXPECT_FALSE(swappedMouseButtons());
+    delete third;
+}
+
 TEST_F(FrameTest, ObjectLinkingIsStartedAndStoppedOnce) {
     const std::int32_t balance = headless::oleBalance();
     Frame* frame = openFrame(10, 10);
