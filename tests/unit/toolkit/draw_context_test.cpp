@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/testing/input.h"
 #include "tests/unit/toolkit/toolkit_test.h"
 #include "toolkit/draw_context.h"
 
@@ -165,6 +166,23 @@ TEST_F(DrawContextTest, DestructionGivesTheDeviceItsObjectsBack) {
     EXPECT_EQ(after.devices, before.devices);
 }
 
+TEST_F(DrawContextTest, MouseLocationIsRelativeToTheWindowRectangle) {
+    platform::testing::moveCursor(150, 100);
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_TRUE(platform::windowRect(host, &left, &top, &right, &bottom));
+    Point location;
+    {
+        WindowContext context(host);
+        EXPECT_EQ(context->windowOrigin(), (Point{left, top}));
+        context->mouseLocation(location);
+    }
+    EXPECT_EQ(location, (Point{150 - left, 100 - top}));
+
+    DrawContext screen(nullptr, nullptr, nullptr);
+    screen.mouseLocation(location);
+    EXPECT_EQ(location, (Point{150, 100}));
+}
+
 #if MELP_TOOLKIT_HEADLESS
 
 namespace headless = platform::headless;
@@ -249,23 +267,6 @@ TEST_F(DrawContextTest, EveryButtonAndModifierHasItsBit) {
     headless::endScriptAt(1000);
     WindowContext context(host);
     EXPECT_EQ(context->mouseButtons(), mouseLeft | mouseMiddle | mouseControl | mouseAlt);
-}
-
-TEST_F(DrawContextTest, MouseLocationIsRelativeToTheWindowRectangle) {
-    headless::setCursorPosition(150, 100);
-    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-    ASSERT_TRUE(platform::windowRect(host, &left, &top, &right, &bottom));
-    Point location;
-    {
-        WindowContext context(host);
-        EXPECT_EQ(context->windowOrigin(), (Point{left, top}));
-        context->mouseLocation(location);
-    }
-    EXPECT_EQ(location, (Point{150 - left, 100 - top}));
-
-    DrawContext screen(nullptr, nullptr, nullptr);
-    screen.mouseLocation(location);
-    EXPECT_EQ(location, (Point{150, 100}));
 }
 
 TEST_F(DrawContextTest, FailedObjectCreationKeepsThePreviousObjects) {
