@@ -162,7 +162,7 @@ std::string usageText() {
            "\n"
            "Meters an audio file (any format libsndfile reads: WAV, AIFF, FLAC, Ogg, ...) with\n"
            "the MELP plug-in and prints what its panel shows. Without FILE, meters the built-in\n"
-           "test programme.\n"
+           "test programme; - reads the file from standard input.\n"
            "\n"
            "options:\n"
            "  --mode peak|truepeak|quasipeak  level metering (default peak; quasipeak uses the\n"
