@@ -108,6 +108,32 @@ TEST_F(DrawContextTest, FontIdsAndSizesResolveThroughTheTable) {
     EXPECT_STREQ(fontTable[7].faceName, "Symbol");
 }
 
+// Font 0 is bold whatever the style: at the same height it lays more ink than font 3.
+TEST_F(DrawContextTest, FontZeroIsAlwaysBold) {
+    const auto ink = [this](std::int32_t top) {
+        std::int32_t lit = 0;
+        for (std::int32_t y = top; y < top + 20; ++y) {
+            for (std::int32_t x = 0; x < 120; ++x) {
+                lit += pixel(host, x, y) != black ? 1 : 0;
+            }
+        }
+        return lit;
+    };
+    {
+        WindowContext context(host);
+        context->setFont(3, 0, 0);
+        context->drawText("MMMM", Rect{0, 0, 120, 20}, 0, alignLeft);
+        context->setFont(0, 0, 0);
+        context->drawText("MMMM", Rect{0, 30, 120, 50}, 0, alignLeft);
+        context->setFont(3, 0, fontBold);
+        context->drawText("MMMM", Rect{0, 60, 120, 80}, 0, alignLeft);
+    }
+    const std::int32_t regular = ink(0);
+    EXPECT_GT(regular, 20);
+    EXPECT_GT(ink(30), regular * 11 / 10);
+    EXPECT_GT(ink(60), regular * 11 / 10);
+}
+
 TEST_F(DrawContextTest, TextAlignmentPlacesTheTextInItsRectangle) {
     const Rect left{10, 10, 90, 30};
     const Rect centre{10, 40, 90, 60};
