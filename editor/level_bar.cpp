@@ -37,9 +37,9 @@ void LevelBar::draw(toolkit::DrawContext* context) noexcept {
     if (orientation_ & horizontal) {
         const std::int32_t left = bounds_.left;
         const double w = lit_->width();
-        const std::int32_t x0 = left + scaledPixels(barLevel, w, true);
-        std::int32_t x1 = left + scaledPixels(firstMark, w, true);
-        std::int32_t x2 = left + scaledPixels(secondMark, w, true);
+        const std::int32_t x0 = left + scaledPixels(static_cast<double>(barLevel), w, true);
+        std::int32_t x1 = left + scaledPixels(static_cast<double>(firstMark), w, true);
+        std::int32_t x2 = left + scaledPixels(static_cast<double>(secondMark), w, true);
         // A marker ends at its position and is 2 px wide: keep it on the window.
         if (x1 < 2) {
             x1 = 2;

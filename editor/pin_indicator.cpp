@@ -33,7 +33,7 @@ void PinIndicator::draw(toolkit::DrawContext* context) noexcept {
     trackRect_.left = left;
     trackRect_.right = right;
     value_ = clampPosition(value_);
-    const std::int32_t x = left + scaledPixels(pointer_->width(), value_, false);
+    const std::int32_t x = left + scaledPixels(pointer_->width(), static_cast<double>(value_), false);
     pointerRect_.left = x;
     pointerRect_.right = x + 9;
 

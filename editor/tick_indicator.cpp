@@ -33,7 +33,7 @@ void TickIndicator::draw(toolkit::DrawContext* context) noexcept {
     trackRect_.left = left;
     trackRect_.right = right;
     value_ = clampPosition(value_);
-    const std::int32_t x = left + scaledPixels(pointer_->width(), value_, true);
+    const std::int32_t x = left + scaledPixels(pointer_->width(), static_cast<double>(value_), true);
     pointerRect_.left = x;
     pointerRect_.right = x + 2;
 
