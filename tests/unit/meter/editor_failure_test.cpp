@@ -15,9 +15,22 @@ namespace {
 std::atomic<bool> failNothrow{false};
 }
 
+// Every plain form is replaced, so that each allocation and its release come in pairs.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     return failNothrow.load() ? nullptr : std::malloc(size == 0 ? 1 : size);
 }
+void* operator new(std::size_t size) {
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace melp::testing {
