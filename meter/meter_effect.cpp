@@ -379,7 +379,7 @@ int32 MeterEffect::runLevelView(float* const* inputs, float* const* outputs, int
         const Pair higher = _mm_cmpgt_pd(level, max);
         const int raised = _mm_movemask_pd(higher);
         if (raised != 0) {
-            max = choose(higher, level, max);
+            max = _mm_max_pd(level, max);
             float values[2];
             storePair(values, max);
             if (raised & 1) publish(maxLevel[0], values[0]);
@@ -418,7 +418,8 @@ int32 MeterEffect::runLevelView(float* const* inputs, float* const* outputs, int
                 metered = roundPair(_mm_set_pd(interpolationSums[1][k], interpolationSums[0][k]));
                 peak = roundPair(_mm_add_pd(_mm_mul_pd(peak, fall4), fallOffset));
                 rect = magnitude(metered);
-                peak = choose(_mm_cmpgt_pd(rect, peak), rect, peak);
+                // max_pd keeps its second operand unless the first is greater: the strict rule.
+                peak = _mm_max_pd(rect, peak);
                 raiseMaximum(peak);
             }
             historyPos -= 4;
