@@ -165,6 +165,12 @@ void countObject(ObjectKind kind, std::int32_t delta) noexcept {
     }
 }
 
+std::int64_t floorDivide(std::int64_t numerator, std::int64_t denominator) noexcept {
+    const std::int64_t quotient = numerator / denominator;
+    return (numerator % denominator != 0 && (numerator < 0) != (denominator < 0)) ? quotient - 1
+                                                                                    : quotient;
+}
+
 constexpr std::size_t quarantine = 4096;
 
 void retire(ObjectTag* object) noexcept {
@@ -426,26 +432,26 @@ void lineTo(Device device, std::int32_t x, std::int32_t y) noexcept {
     const ColorRef color = target != nullptr && target->monochrome
                                ? monochromeBit(d->pen->color)
                                : d->pen->color;
-    // Bresenham from the current position; the end point itself is not drawn.
-    std::int64_t cx = d->positionX;
-    std::int64_t cy = d->positionY;
-    const std::int64_t dx = std::llabs(static_cast<std::int64_t>(x) - cx);
-    const std::int64_t dy = -std::llabs(static_cast<std::int64_t>(y) - cy);
-    const std::int64_t stepX = cx < x ? 1 : -1;
-    const std::int64_t stepY = cy < y ? 1 : -1;
-    std::int64_t error = dx + dy;
-    while (target != nullptr && (cx != x || cy != y)) {
-        if (cx >= clip.left && cx < clip.right && cy >= clip.top && cy < clip.bottom) {
-            putPixel(*target, static_cast<std::int32_t>(cx), static_cast<std::int32_t>(cy), color);
-        }
-        const std::int64_t doubled = 2 * error;
-        if (doubled >= dy) {
-            error += dy;
-            cx += stepX;
-        }
-        if (doubled <= dx) {
-            error += dx;
-            cy += stepY;
+    // Along the major axis one pixel per step, the end point itself left out; the minor
+    // coordinate is the exact one rounded to the nearest pixel, halves towards minus
+    // infinity: the pixels GDI sets, for every slope and direction.
+    const std::int64_t x0 = d->positionX;
+    const std::int64_t y0 = d->positionY;
+    const std::int64_t dx = static_cast<std::int64_t>(x) - x0;
+    const std::int64_t dy = static_cast<std::int64_t>(y) - y0;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const std::int64_t steps = xMajor ? std::llabs(dx) : std::llabs(dy);
+    const std::int64_t minorDelta = xMajor ? dy : dx;
+    const std::int64_t majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    for (std::int64_t k = 0; target != nullptr && k < steps; ++k) {
+        // ceil((2 * k * minorDelta - steps) / (2 * steps)), in integers.
+        const std::int64_t numerator = 2 * k * minorDelta - steps;
+        const std::int64_t denominator = 2 * steps;
+        const std::int64_t minor = -floorDivide(-numerator, denominator);
+        const std::int64_t px = xMajor ? x0 + k * majorStep : x0 + minor;
+        const std::int64_t py = xMajor ? y0 + minor : y0 + k * majorStep;
+        if (px >= clip.left && px < clip.right && py >= clip.top && py < clip.bottom) {
+            putPixel(*target, static_cast<std::int32_t>(px), static_cast<std::int32_t>(py), color);
         }
     }
     d->positionX = x;

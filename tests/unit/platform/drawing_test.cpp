@@ -67,6 +67,28 @@ TEST_F(Drawing, DiagonalLineStepsOnePixelPerRow) {
     EXPECT_EQ(canvas.at(2, 1), grey);
 }
 
+TEST_F(Drawing, ShallowLinesTakeTheNearerRowAndHalvesGoUp) {
+    moveTo(canvas.device, 14, 4);  // halfway at x = 7: stays on the upper row
+    lineTo(canvas.device, 0, 5);
+    EXPECT_EQ(canvas.row(4), ".......########.");
+    EXPECT_EQ(canvas.row(5), ".######.........");
+    moveTo(canvas.device, 2, 12);  // halfway at x = 7: moves to the upper row
+    lineTo(canvas.device, 12, 11);
+    EXPECT_EQ(canvas.row(12), "..#####.........");
+    EXPECT_EQ(canvas.row(11), ".......#####....");
+}
+
+TEST_F(Drawing, SteepLinesPutHalvesInTheLeftColumn) {
+    moveTo(canvas.device, 3, 0);
+    lineTo(canvas.device, 5, 12);
+    for (std::int32_t y = 0; y < 12; ++y) {
+        const std::int32_t column = y <= 3 ? 3 : (y <= 9 ? 4 : 5);
+        EXPECT_EQ(canvas.at(column, y), red) << y;
+        EXPECT_EQ(canvas.at(column == 3 ? 4 : 3, y), grey) << y;
+    }
+    EXPECT_EQ(canvas.at(5, 12), grey);
+}
+
 TEST_F(Drawing, LineToMovesTheCurrentPosition) {
     moveTo(canvas.device, 0, 2);
     lineTo(canvas.device, 3, 2);
