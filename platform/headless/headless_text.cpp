@@ -119,23 +119,19 @@ bool sizeFace(FT_Face face, const FontDescription& font, Metrics* metrics) noexc
     return true;
 }
 
-// Smoothed and unsmoothed glyphs are hinted differently, and so are their advances: text
-// is laid out with the advances of the glyphs it draws, as GDI does.
-FT_Int32 loadFlags() noexcept {
+// Smoothed and unsmoothed glyphs are hinted differently. GDI measures text (alignment, the
+// opaque cell, the underline) with the advances of smoothed glyphs, and steps the pen by
+// the advances of the glyphs it actually draws.
+FT_Int32 drawingFlags() noexcept {
     return state().switches.antialiasedText ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
-}
-
-std::int32_t advanceOf(FT_Face face, unsigned char c) noexcept {
-    if (FT_Load_Char(face, c, loadFlags()) != 0) {
-        return 0;
-    }
-    return static_cast<std::int32_t>((face->glyph->advance.x + 32) >> 6);
 }
 
 std::int32_t widthOf(FT_Face face, const std::string& text) noexcept {
     std::int32_t width = 0;
     for (const char c : text) {
-        width += advanceOf(face, static_cast<unsigned char>(c));
+        if (FT_Load_Char(face, static_cast<unsigned char>(c), FT_LOAD_TARGET_NORMAL) == 0) {
+            width += static_cast<std::int32_t>((face->glyph->advance.x + 32) >> 6);
+        }
     }
     return width;
 }
@@ -296,7 +292,7 @@ std::int32_t drawText(Device device, const char* text, std::int32_t length, std:
                 state().switches.antialiasedText ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO;
             std::int32_t pen = x;
             for (const char c : shown) {
-                if (FT_Load_Char(face, static_cast<unsigned char>(c), loadFlags()) != 0) {
+                if (FT_Load_Char(face, static_cast<unsigned char>(c), drawingFlags()) != 0) {
                     continue;
                 }
                 FT_GlyphSlot slot = face->glyph;
@@ -311,7 +307,9 @@ std::int32_t drawText(Device device, const char* text, std::int32_t length, std:
             if (record.font.underline != 0) {
                 const auto offset = static_cast<std::int32_t>(
                     std::lround(-face->underline_position * metrics.scale));
-                painter.bar(x, x + width, baseline + std::max(offset, 1), thickness);
+                // The stem's centre lies `offset` below the baseline; GDI rounds it upwards.
+                painter.bar(x, x + width, baseline + std::max(offset - (thickness + 1) / 2, 0),
+                            thickness);
             }
             if (record.font.strikeOut != 0) {
                 painter.bar(x, x + width, baseline - metrics.ascent / 3, thickness);

@@ -257,5 +257,22 @@ TEST_F(Text, UnsmoothedGlyphsLandOnTheSamePixelsAsGdi) {
     }
 }
 
+TEST_F(Text, UnsmoothedUnderlineSpansTheMeasuredWidthOnTheBaselineRow) {
+    // As DrawTextA draws it under Wine: the glyphs step by their own advances (29 pixels
+    // for "Level"), the underline covers the measured extent (30) on the row below the ink.
+    headless::switches().antialiasedText = false;
+    FontDescription underlined = arial(-12);
+    underlined.underline = 1;
+    select(underlined);
+    const headless::TextDraw& d = draw("Level", 1, 0, 64, 20, singleLine | textLeft);
+    EXPECT_EQ(d.textWidth, 30);
+    std::string row14;
+    for (std::int32_t x = 0; x < 33; ++x) {
+        row14.push_back(headless::pixel(window, x, 14) != 0 ? '#' : ' ');
+    }
+    EXPECT_EQ(row14, " " + std::string(30, '#') + "  ");
+    EXPECT_EQ(headless::pixel(window, 5, 15), 0u);
+}
+
 }  // namespace
 }  // namespace melp::platform::test
