@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the benchmarks: the native Google Benchmark program (build/release) and the 32-bit
 # timing program under Wine (build/win32). Writes Google Benchmark JSON into build/bench/
-# (native.json, win32.json) and prints both. ./run bench configures both builds first.
+# (native.json, native_timing.json from the timing program built natively, win32.json) and
+# prints them. ./run bench configures both builds first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -10,10 +11,13 @@ mkdir -p "$out"
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG=-all
 
-cmake --build build/release -j 2 --target melp_meter_bench
+cmake --build build/release -j 2 --target melp_meter_bench melp_dll_bench
 build/release/bench/melp_meter_bench --benchmark_min_time=0.5 \
   --benchmark_out="$out/native.json" --benchmark_out_format=json >/dev/null
 cat "$out/native.json"
+# The same timing method as the Windows run, for a like-for-like ratio.
+build/release/bench/melp_dll_bench >"$out/native_timing.json"
+cat "$out/native_timing.json"
 
 cmake build/win32 -DMELP_BUILD_BENCH=ON >/dev/null
 cmake --build build/win32 -j 2 --target melp_dll_bench
