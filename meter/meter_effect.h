@@ -22,13 +22,14 @@
 //
 // Bad input. The samples themselves always pass through bit for bit. For the measurements:
 // - a non-finite sample (NaN or +-infinity) meters as a sample of magnitude 2.0 (twice full
-//   scale) with the sample's sign bit: it lights the over indicator in every mode and the
-//   meters recover as from any loud sample; a finite sample beyond +-1e20 meters as +-1e20.
+//   scale) with the sample's sign bit: it lights the over indicator in every level-view mode
+//   and the meters recover as from any loud sample; a finite sample beyond +-1e20 meters as
+//   +-1e20.
 //   So no measurement ever becomes non-finite.
 // - a sample rate that is not a number, below 1 kHz, or above 10 MHz is ignored: the
 //   last good rate (44100 to start with) stays in force and no coefficient is derived from
-//   it. Below 1 kHz the one-pole smoothing coefficients would exceed 1 and soon 2, where the
-//   accumulator form diverges.
+//   it. Below a few hundred hertz the quasi-peak attack coefficient would exceed 1 and then
+//   2, where the accumulator form diverges.
 // - a band-pass section whose centre would lie above 0.98 of the Nyquist frequency is placed
 //   at 0.98 of Nyquist: beyond it the section's tangent term can pass its pole and make the
 //   filter unstable. At 44.1 kHz this moves only the top section of the 20 kHz band (from
