@@ -10,8 +10,9 @@
 //   paint device to it and validates the window. The update region is kept as one rectangle.
 // - Lines follow Bresenham and leave out their end pixel; fills cover left <= x < right,
 //   top <= y < bottom; every draw is clipped to the surface (and to the paint rectangle).
-// - blit: source pixels outside the source surface read as black (0, or bit 0 on a
-//   monochrome source). Non-positive sizes copy nothing and succeed.
+// - blit copies only what lies inside the source surface: destination pixels whose source
+//   is outside it keep their colour. The transparent copy reads such pixels as black.
+//   Non-positive sizes copy nothing and succeed. (Both as GDI does under Wine.)
 // - deleteObject fails (and deletes nothing) for an object still selected into a device;
 //   stock objects (a device's defaults) are never counted nor deleted.
 // - A handle that is not live (deleted, destroyed or never made) makes the call fail; each

@@ -663,9 +663,15 @@ bool blit(Device destination, std::int32_t x, std::int32_t y, std::int32_t width
     }
     for (std::int32_t ty = area.top; ty < area.bottom; ++ty) {
         for (std::int32_t tx = area.left; tx < area.right; ++tx) {
-            const ColorRef sourceValue = convertPixel(
-                readPixel(*readFrom, sourceX + (tx - x), sourceY + (ty - y)), readFrom->monochrome,
-                *from, target->monochrome, *to);
+            const std::int32_t sx = sourceX + (tx - x);
+            const std::int32_t sy = sourceY + (ty - y);
+            // GDI clips the copy to the source surface: the destination keeps those pixels.
+            if (sx < 0 || sy < 0 || sx >= readFrom->width || sy >= readFrom->height) {
+                continue;
+            }
+            const ColorRef sourceValue = convertPixel(readPixel(*readFrom, sx, sy),
+                                                      readFrom->monochrome, *from,
+                                                      target->monochrome, *to);
             const ColorRef old = readPixel(*target, tx, ty);
             ColorRef result = sourceValue;
             if (rasterOperation == ropSourceInvert) {

@@ -101,6 +101,17 @@ TEST_F(Blit, SourceAndIsLogicalAnd) {
                    grey & white});
 }
 
+TEST_F(Blit, CopyIsClippedToTheSource) {
+    ASSERT_TRUE(blit(canvas.device, 0, 0, 5, 1, picture.device, 1, 0, ropSourceCopy));
+    EXPECT_EQ(canvas.at(0, 0), almostWhite);
+    EXPECT_EQ(canvas.at(1, 0), red);
+    EXPECT_EQ(canvas.at(2, 0), grey);  // beyond the picture's right edge: left alone
+    ASSERT_TRUE(blit(canvas.device, 0, 1, 3, 1, picture.device, -1, 1, ropSourceCopy));
+    EXPECT_EQ(canvas.at(0, 1), grey);  // left of the picture
+    EXPECT_EQ(canvas.at(1, 1), green);
+    EXPECT_EQ(canvas.at(2, 1), blue);
+}
+
 TEST_F(Blit, ColourToMonochromeMarksTheSourceBackgroundColour) {
     Mask mask(canvas.device);
     ASSERT_TRUE(mask.ready());
@@ -168,6 +179,11 @@ TEST(TransparentCopy, SystemCopySkipsExactlyTheKeyColourLikeTheMaskMethod) {
     }
     EXPECT_EQ(withSystem.at(1, 1), grey);
     EXPECT_EQ(withSystem.at(2, 1), almostWhite);
+    // Unlike a block copy, the system's transparent copy reads black beyond the source.
+    EXPECT_TRUE(copy(withSystem.device, 0, 8, 4, 1, picture.device, 1, 0, 4, 1, white));
+    EXPECT_EQ(withSystem.at(0, 8), almostWhite);
+    EXPECT_EQ(withSystem.at(1, 8), red);
+    EXPECT_EQ(withSystem.at(2, 8), 0u);
     freeLibrary(library);
 }
 

@@ -1,5 +1,5 @@
 // Checks the headless backend's own rules where GDI leaves a choice or where misuse must
-// show: objects still selected, handles that are not live, copies from outside a source,
+// show: objects still selected, handles that are not live, copies onto themselves,
 // default device objects, capability switches and the BMP decoder.
 #include "platform/headless/headless.h"
 #include "tests/unit/platform/canvas.h"
@@ -40,19 +40,6 @@ TEST_F(Rules, HandlesThatAreNotLiveFailAndAreCounted) {
     deleteDevice(device);
     EXPECT_FALSE(blit(canvas.device, 0, 0, 1, 1, device, 0, 0, ropSourceCopy));
     EXPECT_EQ(headless::counters().invalidHandles, 3);
-}
-
-TEST_F(Rules, CopyFromOutsideTheSourceReadsBlack) {
-    Canvas canvas;
-    Canvas source;
-    ASSERT_TRUE(canvas.ready() && source.ready());
-    source.fill(0x00FFFFFF);
-    ASSERT_TRUE(blit(canvas.device, 0, 0, 4, 1, source.device, 14, 0, ropSourceCopy));
-    EXPECT_EQ(canvas.at(0, 0), 0x00FFFFFFu);
-    EXPECT_EQ(canvas.at(1, 0), 0x00FFFFFFu);
-    EXPECT_EQ(canvas.at(2, 0), 0u);
-    EXPECT_EQ(canvas.at(3, 0), 0u);
-    EXPECT_EQ(canvas.at(4, 0), grey);
 }
 
 TEST_F(Rules, CopyOntoItselfReadsTheOldPixels) {
