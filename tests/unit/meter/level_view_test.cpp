@@ -161,6 +161,19 @@ TEST(Correlation, FastSettingHalvesTheTimeConstant) {
     EXPECT_NEAR(fast->readMeter(6), 1.0 - std::exp(-2.0), 0.01);
 }
 
+TEST(Correlation, SpeedSwitchScalesTheAccumulatorOutput) {
+    // The accumulator form keeps the accumulator and swaps the coefficient, so a switch from
+    // slow to fast doubles the output for a moment before it settles back.
+    auto e = makeEffect();
+    process(*e, silence(static_cast<size_t>(3.0 * kRateHz)));
+    ASSERT_GT(e->readMeter(6), 0.999f);
+    e->setParameterValue(6, 1.0f);
+    process(*e, silence(1));
+    EXPECT_NEAR(e->readMeter(6), 2.0f, 0.01f);
+    process(*e, silence(static_cast<size_t>(1.5 * kRateHz)));
+    EXPECT_NEAR(e->readMeter(6), 1.0f, 0.001f);
+}
+
 TEST(Average, SettlesAtTheMeanOfTheRectifiedSignal) {
     auto e = makeEffect();
     const auto tone = sine(44100, 1000.0, kRateHz, 0.5);
