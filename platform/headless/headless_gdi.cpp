@@ -661,6 +661,26 @@ bool blit(Device destination, std::int32_t x, std::int32_t y, std::int32_t width
         }
         readFrom = &copy;
     }
+    if (rasterOperation == ropSourceCopy && origin != target &&
+        origin->monochrome == target->monochrome) {
+        // Same kind of surface on both sides: the stored values carry over unchanged, a row
+        // at a time (the panel copies pictures into the window this way at every refresh).
+        const std::int32_t firstX = std::max(area.left, x - sourceX);
+        const std::int32_t endX = std::min(area.right, x - sourceX + origin->width);
+        for (std::int32_t ty = area.top; ty < area.bottom && firstX < endX; ++ty) {
+            const std::int32_t sy = sourceY + (ty - y);
+            if (sy < 0 || sy >= origin->height) {
+                continue;
+            }
+            const auto sourceRow = origin->pixels.begin() +
+                              static_cast<std::ptrdiff_t>(sy) * origin->width +
+                              (sourceX + (firstX - x));
+            std::copy(sourceRow, sourceRow + (endX - firstX),
+                      target->pixels.begin() + static_cast<std::ptrdiff_t>(ty) * target->width +
+                          firstX);
+        }
+        return true;
+    }
     for (std::int32_t ty = area.top; ty < area.bottom; ++ty) {
         for (std::int32_t tx = area.left; tx < area.right; ++tx) {
             const std::int32_t sx = sourceX + (tx - x);
