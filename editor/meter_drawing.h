@@ -44,4 +44,21 @@ toolkit::Rect normalised(const toolkit::Rect& rect) noexcept;
 void copyPicture(toolkit::Bitmap* picture, toolkit::DrawContext* context,
                  const toolkit::Rect& rect) noexcept;
 
+// How a pointer control places its pointer: at left + floor(w * value (+ 0.5 when rounded)),
+// w the pointer picture's width, `width` columns wide; the track is copied at the control's
+// columns and again `trackShift` columns further right, so the columns the pointer can reach
+// right of the control are covered too.
+struct PointerShape {
+    bool rounded;
+    std::int32_t width;
+    std::int32_t trackShift;
+};
+
+// Draws a pointer control: clamps value in place, rewrites the two working rectangles'
+// columns and copies track, shifted track and pointer. Nothing without a pointer picture.
+void drawPointerOnTrack(toolkit::DrawContext* context, toolkit::Bitmap* pointer,
+                        toolkit::Bitmap* track, const toolkit::Rect& bounds, float& value,
+                        toolkit::Rect& pointerRect, toolkit::Rect& trackRect,
+                        const PointerShape& shape) noexcept;
+
 }  // namespace melp::editor::detail

@@ -5,11 +5,8 @@
 
 namespace melp::editor {
 
-using detail::clampPosition;
-using detail::copyPicture;
 using detail::releasePicture;
 using detail::retainPicture;
-using detail::scaledPixels;
 
 TickIndicator::TickIndicator(const toolkit::Rect& bounds, toolkit::Bitmap* pointer,
                              toolkit::Bitmap* track) noexcept
@@ -25,23 +22,8 @@ TickIndicator::~TickIndicator() {
 }
 
 void TickIndicator::draw(toolkit::DrawContext* context) noexcept {
-    if (!pointer_) {
-        return;
-    }
-    const std::int32_t left = bounds_.left;
-    const std::int32_t right = bounds_.right;
-    trackRect_.left = left;
-    trackRect_.right = right;
-    value_ = clampPosition(value_);
-    const std::int32_t x = left + scaledPixels(pointer_->width(), static_cast<double>(value_), true);
-    pointerRect_.left = x;
-    pointerRect_.right = x + 2;
-
-    copyPicture(track_, context, trackRect_);
-    trackRect_.left = left + 2;
-    trackRect_.right = right + 2;
-    copyPicture(track_, context, trackRect_);
-    copyPicture(pointer_, context, pointerRect_);
+    detail::drawPointerOnTrack(context, pointer_, track_, bounds_, value_, pointerRect_, trackRect_,
+                               detail::PointerShape{true, 2, 2});
 }
 
 }  // namespace melp::editor
