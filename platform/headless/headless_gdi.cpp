@@ -380,26 +380,30 @@ ColorRef setTextColor(Device device, ColorRef color) noexcept {
     return previous;
 }
 
-Object createSolidPen(ColorRef color) noexcept {
-    if (state().switches.penCreationFails) {
+namespace {
+
+// A solid pen or brush of the colour, counted while it lives; null when the switch says
+// creation fails or memory runs out.
+template <typename T>
+Object createSolid(bool fails, std::int32_t& liveCount, ColorRef color) noexcept {
+    if (fails) {
         return nullptr;
     }
-    Object pen = adopt(new (std::nothrow) Pen(color & 0x00FFFFFFu, false));
-    if (pen != nullptr) {
-        ++state().live.pens;
+    Object object = adopt(new (std::nothrow) T(color & 0x00FFFFFFu, false));
+    if (object != nullptr) {
+        ++liveCount;
     }
-    return pen;
+    return object;
+}
+
+}  // namespace
+
+Object createSolidPen(ColorRef color) noexcept {
+    return createSolid<Pen>(state().switches.penCreationFails, state().live.pens, color);
 }
 
 Object createSolidBrush(ColorRef color) noexcept {
-    if (state().switches.brushCreationFails) {
-        return nullptr;
-    }
-    Object brush = adopt(new (std::nothrow) Brush(color & 0x00FFFFFFu, false));
-    if (brush != nullptr) {
-        ++state().live.brushes;
-    }
-    return brush;
+    return createSolid<Brush>(state().switches.brushCreationFails, state().live.brushes, color);
 }
 
 Object createFont(const FontDescription& description) noexcept {
