@@ -13,10 +13,10 @@ namespace {
 
 using melp::bench::Mode;
 
-void meterBlocks(benchmark::State& state, Mode mode, bool silent, bool sse2Only) {
+void meterBlocks(benchmark::State& state, Mode mode, bool silent, const melp::meter::Kernels* kernels) {
     auto effect = std::make_unique<melp::meter::MeterEffect>(nullptr);
-    if (sse2Only) {
-        effect->useKernels(melp::meter::sse2Kernels());
+    if (kernels) {
+        effect->useKernels(*kernels);
     }
     melp::bench::prepare(*effect, mode);
     melp::bench::Signal signal(silent);
@@ -31,17 +31,23 @@ void meterBlocks(benchmark::State& state, Mode mode, bool silent, bool sse2Only)
     state.counters["frame_time"] = benchmark::Counter(
         melp::bench::kBlockFrames,
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    state.SetLabel(sse2Only ? "sse2" : melp::meter::bestKernels().name);
+    state.SetLabel(kernels ? kernels->name : melp::meter::bestKernels().name);
 }
 
 void registerAll() {
     for (const auto& [name, mode] : melp::bench::modes()) {
         for (bool silent : {false, true}) {
             const std::string label = std::string(name) + (silent ? "/silence" : "/noise");
-            benchmark::RegisterBenchmark(label.c_str(), meterBlocks, mode, silent, false);
-            if (melp::meter::avx2Kernels() && (mode.view == 1.0f || mode.truePeak == 1.0f)) {
-                benchmark::RegisterBenchmark((label + "/sse2").c_str(), meterBlocks, mode,
-                                             silent, true);
+            benchmark::RegisterBenchmark(label.c_str(), meterBlocks, mode, silent, nullptr);
+            if (mode.view != 1.0f && mode.truePeak != 1.0f) {
+                continue;
+            }
+            // The lesser kernels too, as processors without the best one run them.
+            for (const melp::meter::Kernels* k : {&melp::meter::sse2Kernels(), melp::meter::avx2Kernels()}) {
+                if (k && k != &melp::meter::bestKernels()) {
+                    benchmark::RegisterBenchmark((label + "/" + k->name).c_str(), meterBlocks, mode,
+                                                 silent, k);
+                }
             }
         }
     }

@@ -51,16 +51,30 @@ inline float meteredValue(float sample) noexcept {
     return std::signbit(sample) ? -magnitude : magnitude;
 }
 
-// Copies one frame by its bits, so NaN payloads and signalling NaNs pass untouched. Both
-// inputs are read before either output is written: channels may share memory, even crosswise.
+// One frame's samples by their bits, so NaN payloads and signalling NaNs pass untouched.
+struct FrameBits {
+    uint32_t bits[2];
+};
+
+inline FrameBits readFrameBits(const float* const* inputs, int32 i) noexcept {
+    FrameBits frame;
+    std::memcpy(&frame.bits[0], inputs[0] + i, sizeof frame.bits[0]);
+    std::memcpy(&frame.bits[1], inputs[1] + i, sizeof frame.bits[1]);
+    return frame;
+}
+
+inline void writeFrameBits(float* const* outputs, int32 i, const FrameBits& frame) noexcept {
+    std::memcpy(outputs[0] + i, &frame.bits[0], sizeof frame.bits[0]);
+    std::memcpy(outputs[1] + i, &frame.bits[1], sizeof frame.bits[1]);
+}
+
+// Copies one frame. Both inputs are read before either output is written: channels may
+// share memory, even crosswise.
 inline void passFrame(const float* const* inputs, float* const* outputs, int32 i,
                       float (&pair)[2]) noexcept {
-    uint32_t bits[2];
-    std::memcpy(&bits[0], inputs[0] + i, sizeof bits[0]);
-    std::memcpy(&bits[1], inputs[1] + i, sizeof bits[1]);
-    std::memcpy(outputs[0] + i, &bits[0], sizeof bits[0]);
-    std::memcpy(outputs[1] + i, &bits[1], sizeof bits[1]);
-    std::memcpy(pair, bits, sizeof pair);
+    const FrameBits frame = readFrameBits(inputs, i);
+    writeFrameBits(outputs, i, frame);
+    std::memcpy(pair, frame.bits, sizeof pair);
 }
 
 // 1.0 when both samples are positive or both are not (zero counts as not positive). Kept
@@ -298,6 +312,10 @@ int32 MeterEffect::runCorrelationView(float* const* inputs, float* const* output
     return i;
 }
 
+// The frame step is called from several places in a run; out of line, the levels it keeps
+// in registers would make a round trip through memory at every step.
+#define MELP_INLINE __attribute__((always_inline))
+
 namespace {
 
 // Both channels of a level measurement side by side in one register: [left, right]. Each
@@ -347,7 +365,8 @@ int32 MeterEffect::runLevelView(float* const* inputs, float* const* outputs, int
     // Products of two floats are exact in double, so float multiplies round them the same.
     const float correlationCoef = snapshot.fastCorrelation != 0.0f ? correlationCoefFast
                                                                    : correlationCoefSlow;
-    const double* taps = interpolationTapsWide();
+    const double* taps = kernels->taps();
+    const double* twoTaps = kernels->tapsForTwo();
     const Interpolate interpolate = kernels->interpolate;
 
     const Pair threshold = _mm_set1_pd(quasiPeak ? kQuasiPeakOverThreshold : 1.0);
@@ -375,7 +394,7 @@ int32 MeterEffect::runLevelView(float* const* inputs, float* const* outputs, int
     float correlationValue = relaxed(correlation);
 
     // A level above its maximum raises the maximum and publishes it at once.
-    auto raiseMaximum = [&](Pair level) {
+    auto raiseMaximum = [&](Pair level) MELP_INLINE {
         const Pair higher = _mm_cmpgt_pd(level, max);
         const int raised = _mm_movemask_pd(higher);
         if (raised != 0) {
@@ -387,14 +406,8 @@ int32 MeterEffect::runLevelView(float* const* inputs, float* const* outputs, int
         }
     };
 
-    int32 i = start;
-    for (; i < end; ++i) {
-        if (i != start && !unchanged(snapshot)) {
-            break;
-        }
-        passFrame(inputs, outputs, i, inputPair);
-        inputPair[0] = meteredValue(inputPair[0]);
-        inputPair[1] = meteredValue(inputPair[1]);
+    // The frame in inputPair, with its interpolated values y in true-peak mode.
+    auto meterFrame = [&](const double (&y)[2][4]) MELP_INLINE {
         input = loadPair(inputPair);
         metered = input;
 
@@ -404,27 +417,13 @@ int32 MeterEffect::runLevelView(float* const* inputs, float* const* outputs, int
             peak = choose(_mm_cmpgt_pd(rect, peak), rect, fallen);
             raiseMaximum(peak);
         } else if (truePeak) {
-            const int32_t slot = historyPos / 4;
-            for (int ch = 0; ch < 2; ++ch) {
-                const float scaled = narrow(wide(inputPair[ch]) * 4.0);
-                truePeakHistory[ch][historyPos] = scaled;
-                truePeakHistory[ch][historyPos + kHistoryMirror] = scaled;
-                truePeakWindow[ch][slot] = wide(scaled);
-                truePeakWindow[ch][slot + kWindow] = wide(scaled);
-            }
-            interpolate(&truePeakWindow[0][slot], &truePeakWindow[1][slot], taps,
-                        interpolationSums);
             for (int k = 0; k < 4; ++k) {
-                metered = roundPair(_mm_set_pd(interpolationSums[1][k], interpolationSums[0][k]));
+                metered = roundPair(_mm_set_pd(y[1][k], y[0][k]));
                 peak = roundPair(_mm_add_pd(_mm_mul_pd(peak, fall4), fallOffset));
                 rect = magnitude(metered);
                 // max_pd keeps its second operand unless the first is greater: the strict rule.
                 peak = _mm_max_pd(rect, peak);
                 raiseMaximum(peak);
-            }
-            historyPos -= 4;
-            if (historyPos < 0) {
-                historyPos = 360;
             }
         } else if (quasiPeak) {
             metered = roundPair(_mm_mul_pd(input, gain));
@@ -456,21 +455,133 @@ int32 MeterEffect::runLevelView(float* const* inputs, float* const* outputs, int
         correlationAcc =
             narrow(wide(correlationAcc) + (wide(signAgreement) - wide(correlationValue)));
         correlationValue = correlationAcc * correlationCoef;
-    }
+    };
+    auto readFrame = [&](int32 frame) MELP_INLINE {
+        passFrame(inputs, outputs, frame, inputPair);
+        inputPair[0] = meteredValue(inputPair[0]);
+        inputPair[1] = meteredValue(inputPair[1]);
+    };
+    // The interpolator's input is kept twice: truePeakHistory, written as each frame is
+    // metered, and the window ring, which may run some frames ahead of it (see below).
+    auto pushWindow = [&](const float (&frame)[2]) MELP_INLINE {
+        windowPos = windowPos == 0 ? kWindowRing - 1 : windowPos - 1;
+        for (int ch = 0; ch < 2; ++ch) {
+            const double scaled = wide(narrow(wide(frame[ch]) * 4.0));
+            truePeakWindow[ch][windowPos] = scaled;
+            truePeakWindow[ch][windowPos + kWindowRing] = scaled;
+        }
+        return windowPos;
+    };
+    auto unpushWindow = [&](int32_t frames) MELP_INLINE {
+        windowPos = (windowPos + frames) % kWindowRing;
+    };
+    auto pushHistory = [&]() MELP_INLINE {
+        for (int ch = 0; ch < 2; ++ch) {
+            const float scaled = narrow(wide(inputPair[ch]) * 4.0);
+            truePeakHistory[ch][historyPos] = scaled;
+            truePeakHistory[ch][historyPos + kHistoryMirror] = scaled;
+        }
+        historyPos -= 4;
+        if (historyPos < 0) {
+            historyPos = 360;
+        }
+    };
 
-    storePair(rectified, rect);
-    storePair(averageAccumulator, averageAcc);
-    storePair(attackAccumulator, attackAcc);
-    storePair(overHold, hold);
-    storePair(meterInput, metered);
-    signFlag[0] = inputPair[0] > 0.0f ? 1.0f : 0.0f;
-    signFlag[1] = inputPair[1] > 0.0f ? 1.0f : 0.0f;
-    correlationAccumulator = correlationAcc;
-    publishPair(averageLevel, average);
-    publishPair(peakLevel, peak);
-    publishPair(over, lit);
-    publish(correlation, correlationValue);
-    return i;
+    // Stores the working copies; answers the first frame not metered.
+    auto finishLevelView = [&](int32 next) MELP_INLINE {
+        storePair(rectified, rect);
+        storePair(averageAccumulator, averageAcc);
+        storePair(attackAccumulator, attackAcc);
+        storePair(overHold, hold);
+        storePair(meterInput, metered);
+        signFlag[0] = inputPair[0] > 0.0f ? 1.0f : 0.0f;
+        signFlag[1] = inputPair[1] > 0.0f ? 1.0f : 0.0f;
+        correlationAccumulator = correlationAcc;
+        publishPair(averageLevel, average);
+        publishPair(peakLevel, peak);
+        publishPair(over, lit);
+        publish(correlation, correlationValue);
+        return next;
+    };
+
+    int32 i = start;
+    if (truePeak && end - start >= 2) {
+        // Frames go two at a time, and the next two are read and interpolated before these
+        // two's levels are worked out: the interpolation (many independent multiply-adds)
+        // then overlaps the levels' chain of dependent steps. Each frame is still checked
+        // for changed settings just before it is metered; when one has changed, the frames
+        // read ahead are given back. The window ring is long enough that the samples read
+        // ahead overwrite only samples no window will read, even after a give-back.
+        // A frame read ahead: its samples, and what they meter as.
+        struct AheadFrame {
+            FrameBits samples;
+            float metered[2];
+        };
+        AheadFrame frames[kPairBuffers][2];  // [pair buffer][older, newer]
+        auto readAhead = [&](int32 frame, int b) MELP_INLINE {
+            for (int f = 0; f < 2; ++f) {
+                AheadFrame& ahead = frames[b][f];
+                ahead.samples = readFrameBits(inputs, frame + f);
+                float raw[2];
+                std::memcpy(raw, ahead.samples.bits, sizeof raw);
+                ahead.metered[0] = meteredValue(raw[0]);
+                ahead.metered[1] = meteredValue(raw[1]);
+                pushWindow(ahead.metered);
+            }
+            // The older frame's window starts one place later (in the mirror at a wrap).
+            kernels->interpolateTwo(&truePeakWindow[0][windowPos], &truePeakWindow[1][windowPos],
+                                    twoTaps, interpolationPairSums[b]);
+        };
+        // Only a frame being metered reaches the outputs: one read ahead and given back is
+        // read again later, and the outputs may be the inputs.
+        auto meterAhead = [&](int32 frame, const AheadFrame& ahead, const double (&y)[2][4]) MELP_INLINE {
+            writeFrameBits(outputs, frame, ahead.samples);
+            inputPair[0] = ahead.metered[0];
+            inputPair[1] = ahead.metered[1];
+            pushHistory();
+            meterFrame(y);
+        };
+        int b = 0;           // the buffer of frames i and i + 1
+        int32 read = i;      // the first frame not read yet
+        int ahead = 0;       // pairs read and not metered yet
+        for (;;) {
+            while (ahead <= kPairsAhead && read + 1 < end) {
+                readAhead(read, (b + ahead) % kPairBuffers);
+                read += 2;
+                ++ahead;
+            }
+            if (ahead == 0) {
+                break;
+            }
+            if (i != start && !unchanged(snapshot)) {
+                unpushWindow(read - i);
+                return finishLevelView(i);
+            }
+            if (!unchanged(snapshot)) {
+                unpushWindow(read - i - 1);
+                meterAhead(i, frames[b][0], interpolationPairSums[b][0]);
+                return finishLevelView(i + 1);
+            }
+            meterAhead(i, frames[b][0], interpolationPairSums[b][0]);
+            meterAhead(i + 1, frames[b][1], interpolationPairSums[b][1]);
+            i += 2;
+            b = (b + 1) % kPairBuffers;
+            --ahead;
+        }
+    }
+    for (; i < end; ++i) {
+        if (i != start && !unchanged(snapshot)) {
+            break;
+        }
+        readFrame(i);
+        if (truePeak) {
+            const int32_t at = pushWindow(inputPair);
+            pushHistory();
+            interpolate(&truePeakWindow[0][at], &truePeakWindow[1][at], taps, interpolationSums);
+        }
+        meterFrame(interpolationSums);
+    }
+    return finishLevelView(i);
 }
 
 int32 MeterEffect::runBandView(float* const* inputs, float* const* outputs, int32 start,

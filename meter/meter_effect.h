@@ -183,11 +183,21 @@ public:
     alignas(32) float truePeakHistory[2][kHistorySize] = {};
     // Write position in the history: a multiple of 4 from 0 to 360.
     int32_t historyPos = 0;
-    // The used slots of truePeakHistory as doubles, packed (slot historyPos + 4j is entry
-    // historyPos / 4 + j), for the interpolation kernels. [audio thread]
-    alignas(32) double truePeakWindow[2][2 * kWindow] = {};
+    // The used slots of truePeakHistory as doubles, packed, for the interpolation kernels:
+    // a ring from windowPos on (newest first) and its mirror, so that two consecutive
+    // samples' windows lie in 92 consecutive entries. The level view reads up to
+    // 2 x (kPairsAhead + 1) frames ahead of what it has metered; the ring keeps the 91
+    // samples a window needs behind those. [audio thread]
+    static constexpr int kPairsAhead = 1;
+    static constexpr int kPairBuffers = kPairsAhead + 1;
+    static constexpr int32_t kWindowRing = kWindow - 1 + 2 * (kPairsAhead + 1);
+    alignas(64) double truePeakWindow[2][2 * kWindowRing] = {};
+    int32_t windowPos = 0;
     // The four interpolated values of the current sample, per channel.
     double interpolationSums[2][4] = {};
+    // The same for two samples interpolated together (older first), in two buffers: one
+    // being metered, one read ahead. [audio thread]
+    double interpolationPairSums[kPairBuffers][2][2][4] = {};
     char programName[32] = {};
 
 private:

@@ -10,6 +10,10 @@ namespace melp::meter {
 uint32_t bandStepAvx2(BandFilters& bands, double mid, double bandFall) noexcept;
 void interpolateAvx2(const double* left, const double* right, const double* taps,
                      double (&y)[2][4]) noexcept;
+// Defined in meter_kernels_avx512.cpp, compiled for AVX-512F.
+uint32_t bandStepAvx512(BandFilters& bands, double mid, double bandFall) noexcept;
+void interpolateTwoAvx512(const double* left, const double* right, const double* doubledTaps,
+                          double (&y)[2][2][4]) noexcept;
 
 namespace {
 
@@ -107,9 +111,34 @@ struct WideTaps {
     }
 };
 
-const Kernels kSse2{bandStepSse2, interpolateSse2, "sse2"};
+struct DoubledTaps {
+    alignas(64) double taps[8 * kWindow] = {};
+    DoubledTaps() noexcept {
+        for (int i = 0; i < kInterpolationTapCount; ++i) {
+            taps[2 * i] = static_cast<double>(interpolationTaps[i]);
+            taps[2 * i + 1] = static_cast<double>(interpolationTaps[i]);
+        }
+    }
+};
+
+// Two samples by one interpolator, older first.
+template <Interpolate one>
+void interpolateEach(const double* left, const double* right, const double* taps,
+                     double (&y)[2][2][4]) noexcept {
+    one(left + 1, right + 1, taps, y[0]);
+    one(left, right, taps, y[1]);
+}
+
+const Kernels kSse2{bandStepSse2, interpolateSse2, interpolateEach<interpolateSse2>,
+                    interpolationTapsWide, interpolationTapsWide, "sse2"};
 #if defined(MELP_HAVE_AVX2_KERNELS)
-const Kernels kAvx2{bandStepAvx2, interpolateAvx2, "avx2"};
+const Kernels kAvx2{bandStepAvx2, interpolateAvx2, interpolateEach<interpolateAvx2>,
+                    interpolationTapsWide, interpolationTapsWide, "avx2"};
+#endif
+#if defined(MELP_HAVE_AVX512_KERNELS)
+// One sample alone is interpolated by the AVX2 version.
+const Kernels kAvx512{bandStepAvx512, interpolateAvx2, interpolateTwoAvx512,
+                      interpolationTapsWide, interpolationTapsDoubled, "avx512"};
 #endif
 
 }  // namespace
@@ -117,6 +146,11 @@ const Kernels kAvx2{bandStepAvx2, interpolateAvx2, "avx2"};
 const double* interpolationTapsWide() noexcept {
     static const WideTaps wide;
     return wide.taps;
+}
+
+const double* interpolationTapsDoubled() noexcept {
+    static const DoubledTaps doubled;
+    return doubled.taps;
 }
 
 const Kernels& sse2Kernels() noexcept {
@@ -135,7 +169,24 @@ const Kernels* avx2Kernels() noexcept {
 #endif
 }
 
+const Kernels* avx512Kernels() noexcept {
+#if defined(MELP_HAVE_AVX512_KERNELS)
+    // The library's check includes the system's saving of the wide registers.
+    static const bool usable = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2") &&
+               __builtin_cpu_supports("fma");
+    }();
+    return usable ? &kAvx512 : nullptr;
+#else
+    return nullptr;
+#endif
+}
+
 const Kernels& bestKernels() noexcept {
+    if (const Kernels* avx512 = avx512Kernels()) {
+        return *avx512;
+    }
     const Kernels* avx2 = avx2Kernels();
     return avx2 ? *avx2 : kSse2;
 }

@@ -20,7 +20,7 @@ constexpr int kWindow = 91;
 // value here is a single-precision value held in a double (it was rounded to float when it
 // was stored), so the state is exactly the float state the algorithm describes. Lanes 30
 // and 31 are padding and stay 0.
-struct alignas(32) BandFilters {
+struct alignas(64) BandFilters {
     // Section outputs one and two samples back, per section.
     double previous[3][kBandLanes];
     double beforePrevious[3][kBandLanes];
@@ -48,10 +48,18 @@ using BandStep = uint32_t (*)(BandFilters& bands, double mid, double bandFall) n
 // times 4). Summed as four partial sums over j modulo 4, added as (s0 + s1) + (s2 + s3).
 using Interpolate = void (*)(const double* left, const double* right, const double* taps,
                              double (&y)[2][4]) noexcept;
+// The same for two consecutive samples at once: history[c] points at the newer one's
+// window, history[c] + 1 at the older one's (92 consecutive samples in all). y[0] is the
+// older sample's result, y[1] the newer's; each bit for bit what Interpolate gives.
+using InterpolateTwo = void (*)(const double* left, const double* right, const double* taps,
+                                double (&y)[2][2][4]) noexcept;
 
 struct Kernels {
     BandStep bandStep;
     Interpolate interpolate;
+    InterpolateTwo interpolateTwo;
+    const double* (*taps)() noexcept;         // the taps, laid out as `interpolate` reads them
+    const double* (*tapsForTwo)() noexcept;   // and as `interpolateTwo` reads them
     const char* name;
 };
 
@@ -60,8 +68,14 @@ const Kernels& bestKernels() noexcept;
 const Kernels& sse2Kernels() noexcept;
 // Null when the processor lacks AVX2 or FMA (or the build has no AVX2 version).
 const Kernels* avx2Kernels() noexcept;
+// Null when the processor or the system lacks AVX-512F, AVX2 or FMA (or the build has no
+// such version).
+const Kernels* avx512Kernels() noexcept;
 
-// The taps as doubles, 364 of them, for the interpolators.
+// The taps as doubles, 364 of them, for the SSE2 and AVX2 interpolators.
 const double* interpolationTapsWide() noexcept;
+// The taps for the AVX-512 two-sample interpolator: 91 vectors of 8, vector j holding
+// taps k + 4j, k = 0..3, each twice over (lanes 2k and 2k + 1).
+const double* interpolationTapsDoubled() noexcept;
 
 }  // namespace melp::meter

@@ -79,6 +79,25 @@ inline Stereo process(MeterEffect& effect, Stereo signal, size_t block = 512) {
     return signal;
 }
 
+// Frames [start, start + frames) of a signal.
+inline Stereo slice(const Stereo& s, size_t start, size_t frames) {
+    const auto from = static_cast<std::ptrdiff_t>(start);
+    const auto to = static_cast<std::ptrdiff_t>(start + frames);
+    return {std::vector<float>(s.left.begin() + from, s.left.begin() + to),
+            std::vector<float>(s.right.begin() + from, s.right.begin() + to)};
+}
+
+// Every set of kernels this processor runs, SSE2 first.
+inline std::vector<const meter::Kernels*> availableKernels() {
+    std::vector<const meter::Kernels*> kernels{&meter::sse2Kernels()};
+    for (const meter::Kernels* k : {meter::avx2Kernels(), meter::avx512Kernels()}) {
+        if (k) {
+            kernels.push_back(k);
+        }
+    }
+    return kernels;
+}
+
 inline float peakOf(const MeterEffect& e, int ch) { return e.peakLevel[ch].load(); }
 inline float maxOf(const MeterEffect& e, int ch) { return e.maxLevel[ch].load(); }
 

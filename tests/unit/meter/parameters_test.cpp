@@ -105,6 +105,28 @@ TEST(Processing, CrossedChannelsReadBothInputsFirst) {
     EXPECT_EQ(b, (std::vector<float>{1, 2, 3}));
 }
 
+// True peak reads frames ahead and gives them back when the settings change in the middle
+// of a block; a frame given back must not have reached the outputs, which here are the
+// other channel's inputs.
+TEST(Processing, CrossedChannelsInTruePeakWithChangesMidBlock) {
+    for (int64_t every : {2, 3, 5, 7}) {
+        auto e = makeEffect();
+        e->setParameterValue(5, 1.0f);
+        const Stereo original{noise(1000, 3), noise(1000, 4)};
+        Stereo buffers = original;
+        // Flip the true-peak mode at a spread of rate queries, odd and even.
+        e->hook = [&](int64_t query) {
+            if (query % (every * 37) == 0) e->setParameterValue(5, 0.0f);
+            if (query % (every * 37) == every) e->setParameterValue(5, 1.0f);
+        };
+        float* inputs[2] = {buffers.left.data(), buffers.right.data()};
+        float* outputs[2] = {buffers.right.data(), buffers.left.data()};
+        e->processReplace(inputs, outputs, 1000);
+        EXPECT_EQ(buffers.left, original.right) << "every " << every;
+        EXPECT_EQ(buffers.right, original.left) << "every " << every;
+    }
+}
+
 TEST(Identity, FixedAnswers) {
     auto e = makeEffect();
     char text[64];

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "meter_test_support.h"
 #include "reference_meter.h"
@@ -78,11 +79,7 @@ class Agreement : public ::testing::TestWithParam<Setting> {};
 
 TEST_P(Agreement, WithTheSampleBySampleAlgorithm) {
     const Setting setting = GetParam();
-    std::vector<const meter::Kernels*> choices{&meter::sse2Kernels()};
-    if (meter::avx2Kernels()) {
-        choices.push_back(meter::avx2Kernels());
-    }
-    for (const meter::Kernels* kernels : choices) {
+    for (const meter::Kernels* kernels : availableKernels()) {
         SCOPED_TRACE(kernels->name);
         auto e = makeEffect();
         e->useKernels(*kernels);
@@ -105,27 +102,41 @@ INSTANTIATE_TEST_SUITE_P(
                       Setting{0, 0.5f, 0, 0}, Setting{0, 0, 0.5f, 1}, Setting{2, 0, 0, 1},
                       Setting{1, 0, 0, 0}, Setting{1.5f, 0, 0, 0}));
 
-TEST(Kernels, BothVersionsAgreeBitForBit) {
-    const meter::Kernels* avx2 = meter::avx2Kernels();
-    if (!avx2) {
-        GTEST_SKIP() << "no AVX2 on this processor";
+TEST(Kernels, EveryVersionAgreesBitForBit) {
+    const auto kernels = availableKernels();
+    if (kernels.size() < 2) {
+        GTEST_SKIP() << "only the SSE2 version runs on this processor";
     }
-    for (float view : {0.0f, 1.0f}) {
-        auto a = makeEffect(48000.0f);
-        auto b = makeEffect(48000.0f);
-        a->useKernels(meter::sse2Kernels());
-        b->useKernels(*avx2);
-        for (auto* e : {a.get(), b.get()}) {
-            e->setParameterValue(7, view);
-            e->setParameterValue(5, 1.0f);
-            process(*e, programme(48000, 11));
+    for (const meter::Kernels* other : kernels) {
+        if (other == &meter::sse2Kernels()) {
+            continue;
         }
-        for (int ch = 0; ch < 2; ++ch) {
-            EXPECT_EQ(a->peakLevel[ch].load(), b->peakLevel[ch].load());
-            EXPECT_EQ(a->maxLevel[ch].load(), b->maxLevel[ch].load());
-            EXPECT_EQ(a->averageLevel[ch].load(), b->averageLevel[ch].load());
+        SCOPED_TRACE(other->name);
+        for (float view : {0.0f, 1.0f}) {
+            auto a = makeEffect(48000.0f);
+            auto b = makeEffect(48000.0f);
+            a->useKernels(meter::sse2Kernels());
+            b->useKernels(*other);
+            for (auto* e : {a.get(), b.get()}) {
+                e->setParameterValue(7, view);
+                e->setParameterValue(5, 1.0f);
+                // Blocks of 1 and 2 too: single frames and pairs of frames take other paths.
+                const Stereo signal = programme(48000, 11);
+                size_t done = 0;
+                for (size_t block : {size_t{1}, size_t{2}, size_t{3}, size_t{1}, size_t{97}}) {
+                    process(*e, slice(signal, done, block));
+                    done += block;
+                }
+                process(*e, slice(signal, done, signal.left.size() - done));
+            }
+            for (int ch = 0; ch < 2; ++ch) {
+                EXPECT_EQ(a->peakLevel[ch].load(), b->peakLevel[ch].load());
+                EXPECT_EQ(a->maxLevel[ch].load(), b->maxLevel[ch].load());
+                EXPECT_EQ(a->averageLevel[ch].load(), b->averageLevel[ch].load());
+                EXPECT_EQ(a->meterInput[ch], b->meterInput[ch]);
+            }
+            EXPECT_EQ(std::memcmp(&a->bands, &b->bands, sizeof a->bands), 0);
         }
-        EXPECT_EQ(std::memcmp(&a->bands, &b->bands, sizeof a->bands), 0);
     }
 }
 
@@ -194,6 +205,50 @@ TEST(MidBlock, RateChangeDerivesCoefficientsAtThatSample) {
     }
     expectSame(*e, r, false);
     EXPECT_EQ(e->coefficientRate, 96000.0f);
+}
+
+// True peak is worked two frames at a time, reading ahead; a change noticed at either frame
+// of a pair, in any block, must leave the same state as the plain algorithm, and the
+// interpolator must go on from exactly the samples that were metered.
+TEST(MidBlock, TruePeakSwitchedOffAndOnAtEveryPhaseOfAPair) {
+    for (const meter::Kernels* kernels : availableKernels()) {
+        for (int64_t offAt : {1001, 1002, 1003, 1004}) {
+            SCOPED_TRACE(std::string(kernels->name) + " off at query " + std::to_string(offAt));
+            auto e = makeEffect();
+            e->useKernels(*kernels);
+            ReferenceMeter r;
+            e->setParameterValue(5, 1.0f);
+            r.truePeakMode = 1.0f;
+            const Stereo signal = programme(9000, 21);
+            const int64_t base = e->queries;
+            const int64_t onAt = offAt + 1500;
+            e->hook = [&](int64_t query) {
+                if (query == base + offAt) e->setParameterValue(5, 0.0f);
+                if (query == base + onAt) e->setParameterValue(5, 1.0f);
+            };
+            process(*e, signal, 4000);
+            e->hook = nullptr;
+            // Blocks of 4000 frames start at queries 1, 4002 (one more for the new run) and
+            // 8003; a change made during query q is seen at the frame of query q + 1.
+            for (size_t i = 0; i < signal.size(); ++i) {
+                if (static_cast<int64_t>(i) == offAt) r.truePeakMode = 0.0f;
+                if (static_cast<int64_t>(i) == onAt - 1) r.truePeakMode = 1.0f;
+                r.step(signal.left[i], signal.right[i], 44100.0f);
+            }
+            expectSame(*e, r, true);
+            EXPECT_EQ(e->historyPos, r.historyPos);
+            EXPECT_EQ(std::memcmp(e->truePeakHistory, r.history, sizeof r.history), 0);
+            // The kernels' packed window holds exactly the newest 91 samples of the history.
+            for (int ch = 0; ch < 2; ++ch) {
+                for (int j = 0; j < 91; ++j) {
+                    const int slot = (e->historyPos + 4 + 4 * j) % 364;
+                    ASSERT_EQ(e->truePeakWindow[ch][e->windowPos + j],
+                              static_cast<double>(e->truePeakHistory[ch][slot]))
+                        << "channel " << ch << " sample " << j;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
