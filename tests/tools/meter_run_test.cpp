@@ -51,7 +51,11 @@ public:
         return true;
     }
     void finishProcess() override {}
-    void startProcess(const float* l, const float* r, std::int32_t frames) override {
+    void startProcess(const float* l, const float* r, std::int32_t frames,
+                      const std::vector<const std::function<void()>*>& beside) override {
+        for (const auto* work : beside) {
+            if (work && *work) (*work)();
+        }
         blocks.push_back(frames);
         fed += frames;
         for (std::int32_t i = 0; i < frames; ++i) {

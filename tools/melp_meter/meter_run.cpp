@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "tools/melp_meter/default_programme.h"
@@ -65,40 +66,41 @@ public:
         // the audio thread per refresh rather than per block.
         const std::int64_t blocksPerRefresh =
             std::max<std::int64_t>(1, (refreshFrames_ + o_.blockFrames - 1) / o_.blockFrames);
-        const auto capacity = static_cast<std::size_t>(blocksPerRefresh * o_.blockFrames);
-        std::vector<float> left(capacity);
-        std::vector<float> right(capacity);
+        capacity_ = static_cast<std::size_t>(blocksPerRefresh * o_.blockFrames);
+        for (Chunk& c : chunks_) {
+            c.left.assign(capacity_, 0.0f);
+            c.right.assign(capacity_, 0.0f);
+        }
         const bool truePeak = o_.mode == MeterMode::truePeak;
         const std::int64_t total = source_.totalFrames();
         std::size_t nextMoment = 0;
         int progressShown = -1;
-        bool ended = false;
-        while (!ended) {
-            std::int32_t chunk = 0;
-            while (!ended && static_cast<std::size_t>(chunk) < capacity) {
-                std::int64_t want = std::min<std::int64_t>(o_.blockFrames, static_cast<std::int64_t>(capacity) - chunk);
-                // Blocks end exactly on a requested moment.
-                if (nextMoment < o_.atSeconds.size())
-                    want = std::min<std::int64_t>(want, frameOf(o_.atSeconds[nextMoment]) - frame_ - chunk);
-                if (want <= 0) break;
-                SourceError readError;
-                const std::int32_t got = source_.read(left.data() + chunk, right.data() + chunk,
-                                                      static_cast<std::int32_t>(want), &readError);
-                if (readError.status != Status::ok) {
-                    *error = readError.message;
-                    return readError.status;
-                }
-                if (got == 0) ended = true;
-                chunk += got;
+        // Two chunks in turn: while the plug-in meters one, the next is read beside it.
+        int current = 0;
+        fill(chunks_[0]);
+        for (;;) {
+            Chunk& chunk = chunks_[current];
+            if (chunk.status != Status::ok) {
+                *error = chunk.message;
+                return chunk.status;
             }
-            if (chunk > 0) {
-                sanitise(left.data(), chunk);
-                sanitise(right.data(), chunk);
-                panel_.startProcess(left.data(), right.data(), chunk);
-                peaks_.add(left.data(), right.data(), chunk, truePeak);
+            Chunk& next = chunks_[current ^ 1];
+            if (chunk.frames > 0) {
+                const float* l = chunk.left.data();
+                const float* r = chunk.right.data();
+                const std::int32_t n = chunk.frames;
+                // These live until finishProcess: they may run on the audio thread.
+                const std::function<void()> ownPeaks = [this, l, r, n, truePeak] {
+                    peaks_.add(l, r, n, truePeak);
+                };
+                const std::function<void()> readNext = [this, &next] { fill(next); };
+                const std::function<void()> nothing;
+                panel_.startProcess(l, r, n, {&ownPeaks, chunk.ended ? &nothing : &readNext});
                 panel_.finishProcess();
-                frame_ += chunk;
+                frame_ += n;
                 if (frame_ - idleFrames_[1] >= refreshFrames_) refresh(false);
+            } else if (!chunk.ended) {
+                fill(next);
             }
             while (nextMoment < o_.atSeconds.size() && frameOf(o_.atSeconds[nextMoment]) <= frame_) {
                 const Status taken = snapshot(o_.atSeconds[nextMoment], momentName(o_.atSeconds[nextMoment]),
@@ -113,6 +115,8 @@ public:
                     drawProgress(progress, percent);
                 }
             }
+            if (chunk.ended) break;
+            current ^= 1;
         }
         if (progress) std::fprintf(progress, "\r%*s\r", 60, "");
         if (frame_ == 0) {
@@ -134,6 +138,46 @@ public:
     }
 
 private:
+    struct Chunk {
+        std::vector<float> left, right;
+        std::int32_t frames = 0;
+        bool ended = false;  // the source ended while this chunk was read
+        Status status = Status::ok;
+        std::string message;
+    };
+
+    // Reads the next chunk: up to capacity_ frames, ending early at a requested moment or at
+    // the end of the source. Non-finite samples become 0 (and are counted).
+    void fill(Chunk& c) {
+        c.frames = 0;
+        c.ended = false;
+        // The first moment after where this chunk starts; moments at its start were taken.
+        while (readMoment_ < o_.atSeconds.size() && frameOf(o_.atSeconds[readMoment_]) <= readFrame_)
+            ++readMoment_;
+        while (!c.ended && static_cast<std::size_t>(c.frames) < capacity_) {
+            std::int64_t want = std::min<std::int64_t>(o_.blockFrames, static_cast<std::int64_t>(capacity_) - c.frames);
+            // Blocks end exactly on a requested moment.
+            if (readMoment_ < o_.atSeconds.size())
+                want = std::min<std::int64_t>(want, frameOf(o_.atSeconds[readMoment_]) - readFrame_ - c.frames);
+            if (want <= 0) break;
+            SourceError readError;
+            const std::int32_t got = source_.read(c.left.data() + c.frames, c.right.data() + c.frames,
+                                                  static_cast<std::int32_t>(want), &readError);
+            if (readError.status != Status::ok) {
+                c.status = readError.status;
+                c.message = readError.message;
+                c.ended = true;
+                c.frames = 0;
+                return;
+            }
+            if (got == 0) c.ended = true;
+            c.frames += got;
+        }
+        sanitise(c.left.data(), c.frames);
+        sanitise(c.right.data(), c.frames);
+        readFrame_ += c.frames;
+    }
+
     std::int64_t frameOf(double seconds) const {
         return static_cast<std::int64_t>(std::llround(seconds * rate_));
     }
@@ -259,7 +303,11 @@ private:
     double rate_;
     std::int64_t settleFrames_;
     PeakAnalysis peaks_;
-    std::int64_t frame_ = 0;
+    std::int64_t frame_ = 0;      // frames metered
+    std::size_t capacity_ = 0;    // frames in a chunk
+    Chunk chunks_[2];
+    std::int64_t readFrame_ = 0;  // frames read
+    std::size_t readMoment_ = 0;  // the first moment not before readFrame_
     // Frames processed at the last two idles, older first.
     std::int64_t idleFrames_[2] = {0, 0};
     // The panels are refreshed after the block that completes 1/50 s of audio since the

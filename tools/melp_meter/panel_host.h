@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,9 +59,12 @@ public:
     [[nodiscard]] virtual bool start(double sampleRateHz, std::int32_t blockFrames, MeterMode mode,
                                      bool fastCorrelation, std::string* error) = 0;
     // Feeds frames to every instance, in blocks of the size given to start (the last one
-    // shorter). The level panel's instance may still be processing on an audio thread of
-    // its own when this returns: the samples must stay untouched until finishProcess.
-    virtual void startProcess(const float* left, const float* right, std::int32_t frames) = 0;
+    // shorter). Instances may still be processing on an audio thread when this returns:
+    // the samples must stay untouched until finishProcess. Each of `beside` (when not
+    // empty) runs once, on that thread or on this one, before finishProcess returns: the
+    // caller's own work, shared out with the instances. They must live until then.
+    virtual void startProcess(const float* left, const float* right, std::int32_t frames,
+                              const std::vector<const std::function<void()>*>& beside) = 0;
     virtual void finishProcess() = 0;
     // effEditIdle on the level and phase panels, and on the analyser's too when asked: its
     // bars are only read at the moments of a reading, while its maxima hold in the plug-in.

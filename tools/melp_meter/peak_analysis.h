@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace melp::tools {
 
@@ -17,33 +18,34 @@ public:
 
     PeakAnalysis() noexcept;
 
-    // [any thread, one at a time] Adds frames of both channels.
-    void add(const float* left, const float* right, std::int32_t frames, bool withTruePeak) noexcept;
+    // [any thread, one at a time] Adds frames of both channels (finite samples).
+    void add(const float* left, const float* right, std::int32_t frames, bool withTruePeak);
     // Evaluates the intervals still inside the interpolator window (call once at the end).
-    void finish(bool withTruePeak) noexcept;
+    void finish(bool withTruePeak);
 
     double samplePeak(int channel) const noexcept { return channels_[static_cast<std::size_t>(channel)].samplePeak; }
     // At least the sample peak: the interpolator meets every sample at phase 0.
     double truePeak(int channel) const noexcept { return channels_[static_cast<std::size_t>(channel)].truePeak; }
 
+    // Weight of window sample m (0 oldest) for the point k/4 past sample 7 of the window.
+    float weight(int m, int k) const noexcept {
+        return kernel_[static_cast<std::size_t>(k)][static_cast<std::size_t>(m)];
+    }
+
 private:
     struct Channel {
-        // Mirrored ring: the newest kTapsPerPhase samples always lie contiguous.
-        std::array<float, 2 * kTapsPerPhase> history{};
+        // The last kTapsPerPhase - 1 samples, then the samples being added: every window of
+        // the block lies in it whole.
+        std::vector<float> line = std::vector<float>(kTapsPerPhase - 1, 0.0f);
         double samplePeak = 0.0;
         double truePeak = 0.0;
-        std::int64_t hotUntil = -1;  // last frame whose window may exceed truePeak
     };
 
-    void push(Channel& channel, float sample, bool withTruePeak) noexcept;
+    void addChannel(Channel& channel, const float* samples, std::int32_t frames, bool withTruePeak);
 
-    // kernel_[m][k]: weight of window sample m (0 oldest) for the point k/4 past sample 7;
-    // the phases side by side, so one pass over the window computes all four.
-    std::array<std::array<float, kPhases>, kTapsPerPhase> kernel_{};
-    double kernelBound_ = 1.0;  // largest sum of |weights| of a phase
+    // kernel_[k][m]: weight of window sample m for phase k.
+    std::array<std::array<float, kTapsPerPhase>, kPhases> kernel_{};
     std::array<Channel, 2> channels_{};
-    int position_ = 0;
-    std::int64_t frame_ = 0;
 };
 
 // 20 log10(magnitude); -infinity for 0.

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -98,8 +100,27 @@ struct Instance {
     }
 };
 
-// An audio thread for one instance, as hosts give each plug-in its own: one block at a time,
-// handed over and waited for.
+// One piece of a chunk's work: an instance's blocks, or the caller's own work on the
+// samples. It keeps how long it took last time.
+struct Task {
+    Instance* instance = nullptr;
+    const std::function<void()>* work = nullptr;
+    double lastSeconds = 0.0;
+
+    void run(const float* left, const float* right, std::int32_t frames) {
+        const auto begun = std::chrono::steady_clock::now();
+        if (instance) {
+            instance->process(left, right, frames);
+        } else if (work && *work) {
+            (*work)();
+        }
+        lastSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+    }
+};
+
+// An audio thread that shares each chunk's tasks with the thread that hands them over, as a
+// host's pool of audio threads shares its plug-ins: each thread takes the next task nobody
+// has taken. An instance runs on one thread at a time, its blocks in order.
 class AudioThread {
 public:
     AudioThread() : thread_([this] { loop(); }) {}
@@ -107,6 +128,7 @@ public:
         {
             std::lock_guard<std::mutex> lock(mutex_);
             quit_ = true;
+            generation_.fetch_add(1, std::memory_order_release);
         }
         wake_.notify_one();
         thread_.join();
@@ -114,19 +136,25 @@ public:
     AudioThread(const AudioThread&) = delete;
     AudioThread& operator=(const AudioThread&) = delete;
 
-    void start(Instance* instance, const float* left, const float* right, std::int32_t frames) {
+    // Hands over tasks[order[0]], tasks[order[1]], ... in that order of taking; then the
+    // caller takes its share. The tasks and samples must stay untouched until finish.
+    void run(Task* tasks, const int* order, int count, const float* left, const float* right,
+             std::int32_t frames) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            job_ = Job{instance, left, right, frames};
+            job_ = Job{tasks, order, count, left, right, frames};
+            next_.store(0, std::memory_order_relaxed);
             busy_ = true;
             busyFlag_.store(true, std::memory_order_relaxed);
+            generation_.fetch_add(1, std::memory_order_release);
         }
         wake_.notify_one();
+        take(job_);
     }
 
     void finish() {
-        // The other instances usually finish a little earlier: a short wait on the flag saves
-        // the thread a sleep and a wake-up per hand-over.
+        // Both threads usually end close together: a short wait on the flag saves this one a
+        // sleep and a wake-up per chunk.
         for (int i = 0; i < 4000 && busyFlag_.load(std::memory_order_acquire); ++i) _mm_pause();
         std::unique_lock<std::mutex> lock(mutex_);
         done_.wait(lock, [this] { return !busy_; });
@@ -134,21 +162,35 @@ public:
 
 private:
     struct Job {
-        Instance* instance = nullptr;
+        Task* tasks = nullptr;
+        const int* order = nullptr;
+        int count = 0;
         const float* left = nullptr;
         const float* right = nullptr;
         std::int32_t frames = 0;
     };
 
+    void take(const Job& job) {
+        for (int k = next_.fetch_add(1, std::memory_order_relaxed); k < job.count;
+             k = next_.fetch_add(1, std::memory_order_relaxed)) {
+            job.tasks[job.order[k]].run(job.left, job.right, job.frames);
+        }
+    }
+
     void loop() {
         pthread_setname_np(pthread_self(), "melp-audio");
-        std::unique_lock<std::mutex> lock(mutex_);
+        std::uint64_t seen = 0;
         for (;;) {
+            // The next chunk follows within some tens of microseconds: wait for it awake a
+            // little before sleeping.
+            for (int i = 0; i < 2000 && generation_.load(std::memory_order_acquire) == seen; ++i) _mm_pause();
+            std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait(lock, [this] { return quit_ || busy_; });
             if (quit_) return;
+            seen = generation_.load(std::memory_order_relaxed);
             const Job job = job_;
             lock.unlock();
-            job.instance->process(job.left, job.right, job.frames);
+            take(job);
             lock.lock();
             busy_ = false;
             busyFlag_.store(false, std::memory_order_release);
@@ -160,8 +202,10 @@ private:
     std::condition_variable wake_;
     std::condition_variable done_;
     Job job_;
+    std::atomic<int> next_{0};
     bool busy_ = false;
     std::atomic<bool> busyFlag_{false};  // busy_, readable without the lock
+    std::atomic<std::uint64_t> generation_{0};  // counts hand-overs, readable without the lock
     bool quit_ = false;
     std::thread thread_;
 };
@@ -244,12 +288,22 @@ public:
         return true;
     }
 
-    void startProcess(const float* left, const float* right, std::int32_t frames) override {
-        // The level panel's instance (the costliest, in true-peak mode) runs beside the others.
+    void startProcess(const float* left, const float* right, std::int32_t frames,
+                      const std::vector<const std::function<void()>*>& beside) override {
+        // The costliest task first, by last chunk's times: the two threads then end close
+        // together, whatever the mode makes costly.
         if (!audioThread_) audioThread_ = std::make_unique<AudioThread>();
-        audioThread_->start(&instances_[kLevelPage], left, right, frames);
-        instances_[kAnalyserPage].process(left, right, frames);
-        instances_[kPhasePage].process(left, right, frames);
+        if (tasks_.size() != 3 + beside.size()) {
+            tasks_.assign(3 + beside.size(), Task{});
+            order_.resize(tasks_.size());
+            for (std::size_t k = 0; k < order_.size(); ++k) order_[k] = static_cast<int>(k);
+        }
+        for (std::size_t page = 0; page < 3; ++page) tasks_[page].instance = &instances_[page];
+        for (std::size_t k = 0; k < beside.size(); ++k) tasks_[3 + k].work = beside[k];
+        std::stable_sort(order_.begin(), order_.end(), [this](int a, int b) {
+            return tasks_[static_cast<std::size_t>(a)].lastSeconds > tasks_[static_cast<std::size_t>(b)].lastSeconds;
+        });
+        audioThread_->run(tasks_.data(), order_.data(), static_cast<int>(order_.size()), left, right, frames);
     }
 
     void finishProcess() override {
@@ -391,6 +445,8 @@ private:
 
     std::array<Instance, 3> instances_{};
     std::unique_ptr<AudioThread> audioThread_;
+    std::vector<Task> tasks_;  // the three instances, then the caller's work
+    std::vector<int> order_;   // of taking
     std::string maxTexts_[2];
     bool maxRed_[2] = {false, false};
     std::string name_;
