@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs the benchmarks: the native Google Benchmark program (build/release) and the 32-bit
-# timing program under Wine (build/win32). Writes Google Benchmark JSON into build/bench/
-# (native.json, native_timing.json from the timing program built natively, win32.json) and
-# prints them. ./run bench configures both builds first.
+# Runs the benchmarks: the native Google Benchmark program (build/release) and the timing
+# program of the 32-bit and 64-bit builds under Wine (build/win32, build/win64). Writes
+# Google Benchmark JSON into build/bench/ (native.json, native_timing.json from the timing
+# program built natively, win32.json, win64.json) and prints them. ./run bench configures
+# the builds first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -27,6 +28,12 @@ if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; th
 else
   echo "win32 timing skipped: this machine's kernel cannot run 32-bit programs" >&2
 fi
+
+# The 64-bit build's timing under Wine's 64-bit loader.
+cmake build/win64 -DMELP_BUILD_BENCH=ON >/dev/null
+cmake --build build/win64 -j 2 --target melp_dll_bench
+cmake/wine-run.sh build/win64/bench/melp_dll_bench.exe >"$out/win64.json"
+cat "$out/win64.json"
 
 # melp-meter: file metering speed, reading included (writes melp_meter.json).
 cmake --build build/release -j 2 --target melp-meter
