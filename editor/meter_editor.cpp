@@ -108,7 +108,9 @@ void MeterEditor::closeEditor() noexcept {
         }
     }
     if (frame) {
-        delete frame;
+        // From inside a held button's tracking (the host closing the editor from its idle
+        // callback) the frame and the button go once the press ends.
+        frame->destroy();
         frame = nullptr;
     }
     for (std::int32_t i = 0; i < detachedCount; ++i) {
@@ -387,7 +389,8 @@ void MeterEditor::frameIdleWhileTracking() noexcept {
 
 void MeterEditor::controlChanged(toolkit::DrawContext* /*context*/,
                                  toolkit::Control* control) noexcept {
-    if (!control || !effect) {
+    // A control of a frame already closed (still tracking a press) changes nothing.
+    if (!control || !effect || !frame || control->ownerFrame() != frame) {
         return;
     }
     const float value = control->value();

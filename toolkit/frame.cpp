@@ -96,6 +96,14 @@ Frame::~Frame() {
     }
 }
 
+void Frame::destroy() noexcept {
+    if (mouseDepth_ > 0) {
+        destroyWhenMouseDone_ = true;
+        return;
+    }
+    delete this;
+}
+
 void Frame::draw(DrawContext* context) noexcept {
     awaitingFirstPaint_ = false;
     if (background_) {
@@ -459,6 +467,7 @@ std::intptr_t Frame::windowProcedure(platform::Window window, std::uint32_t mess
     case platform::messageRightButtonDown:
     case platform::messageMiddleButtonDown: {
         platform::Device device = platform::windowDevice(window);
+        ++frame->mouseDepth_;
         {
             DrawContext context(frame, device, window);
             const auto position = static_cast<std::uint32_t>(lParam);
@@ -468,6 +477,9 @@ std::intptr_t Frame::windowProcedure(platform::Window window, std::uint32_t mess
         }
         if (device) {
             platform::releaseWindowDevice(window, device);
+        }
+        if (--frame->mouseDepth_ == 0 && frame->destroyWhenMouseDone_) {
+            delete frame;
         }
         return 0;
     }

@@ -32,6 +32,10 @@ public:
     // without a parent window).
     Frame(const Rect& bounds, platform::Window parentWindow, FrameEditor* editor) noexcept;
     ~Frame() override;
+    // Deletes the frame; from inside its own mouse handling (a control tracking the mouse
+    // pumps the host, which may close the editor there), once that handling has ended, so
+    // that the control and the frame outlive the press. [editor thread]
+    void destroy() noexcept;
 
     void draw(DrawContext* context) noexcept override;
     void drawInRect(DrawContext* context, const Rect& update) noexcept override;
@@ -96,6 +100,8 @@ private:
     bool awaitingFirstPaint_ = true;
     bool windowOpen_ = true;
     bool dropTargetRegistered_ = false;
+    std::int32_t mouseDepth_ = 0;        // mouse messages being handled
+    bool destroyWhenMouseDone_ = false;
     platform::Window window_ = nullptr;
     platform::Module imageLibrary_ = nullptr;
     platform::Cursor rememberedCursor_ = nullptr;

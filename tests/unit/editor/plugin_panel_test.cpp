@@ -271,6 +271,43 @@ TEST_F(PluginPanel, OpensBeforeAnyAudioInATinyOrMissingWindow) {
     EXPECT_EQ(headless::counters().invalidHandles, 0);
 }
 
+// A host may close the editor from its idle callback, which the panel calls while the
+// mouse holds one of its buttons down: the button, the frame and its window must outlive
+// that press, and go away once it ends.
+TEST_F(PluginPanel, HostClosingTheEditorWhileAButtonIsHeld) {
+    open(hostWindow);
+    idle(2);
+    int closes = 0;
+    host.respond(3 /* audioMasterIdle */, [&](const testing::HostRequest&) {
+        if (closes++ == 0) dispatch(effEditClose);
+        return host::intptr{0};
+    });
+    headless::clearInputScript();
+    headless::scheduleClick(headless::now(), 50 + 368, 60 + 49, 400);  // peak clear, held
+    headless::dispatchPendingMessages();
+    headless::advanceTime(500);
+    headless::dispatchPendingMessages();
+    EXPECT_GE(closes, 1) << "the held button pumps the host's idle";
+    EXPECT_TRUE(headless::childrenOf(hostWindow).empty()) << "closed once the press ended";
+    idle(2);  // a closed editor idles as one
+    // And it opens again as new, its maximum displays drawn.
+    headless::clearTextLog();
+    open(hostWindow);
+    idle(2);
+    int drawn = 0;
+    for (const auto& draw : headless::textLog()) {
+        drawn += draw.window == panel && draw.text == "-99.90dB";
+    }
+    EXPECT_EQ(drawn, 2);
+    dispatch(effEditClose);
+    dispatch(effClose);
+    effect = nullptr;
+    const platform::LiveObjects now = platform::liveObjects();
+    EXPECT_EQ(now.windows, baseline.windows);
+    EXPECT_EQ(now.bitmaps, baseline.bitmaps);
+    EXPECT_EQ(now.devices, baseline.devices);
+}
+
 TEST_F(PluginPanel, ManyOpenCloseCyclesLeaveNothingBehind) {
     for (int cycle = 0; cycle < 50; ++cycle) {
         open(hostWindow);
