@@ -57,10 +57,13 @@ TEST(InterpolationTaps, StopBandFrom05To2) {
     }
 }
 
-TEST(InterpolationTaps, MiddleTapsCloseToTheClassicDesign) {
-    EXPECT_NEAR(interpolationTaps[181], 0.23179640, 0.002);
-    EXPECT_NEAR(interpolationTaps[180], 0.19078958, 0.002);
-    EXPECT_LT(std::fabs(interpolationTaps[0]), 1e-4);
+TEST(InterpolationTaps, TheGivenTapsExactly) {
+    const float first[4] = {7.9614460e-05f, 6.7462978e-05f, 6.3551626e-05f, 3.4198922e-05f};
+    const float middle[4] = {0.19078958f, 0.23179640f, 0.23179640f, 0.19078958f};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(interpolationTaps[i], first[i]) << "tap " << i;
+        EXPECT_EQ(interpolationTaps[180 + i], middle[i]) << "tap " << 180 + i;
+    }
 }
 
 }  // namespace
