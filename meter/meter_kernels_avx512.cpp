@@ -5,7 +5,9 @@
 // GCC 12's own wide-register helpers leave an operand undefined on purpose and warn of it
 // wherever they are inlined.
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 #include "meter/meter_kernels.h"
