@@ -171,37 +171,33 @@ std::int64_t floorDivide(std::int64_t numerator, std::int64_t denominator) noexc
                                                                                     : quotient;
 }
 
-constexpr std::size_t quarantine = 4096;
+constexpr std::size_t quarantineSize = 4096;
 
-void retire(ObjectTag* object) noexcept {
-    if (object->kind == ObjectKind::bitmap) {
-        std::vector<ColorRef>().swap(static_cast<Surface*>(object)->pixels);
-    }
-    auto& retired = state().retiredObjects;
+// Freed handles are kept a while before their memory goes, so that a stale handle is
+// caught as stale rather than read as another object.
+template <typename T>
+void quarantine(std::deque<T*>& retired, T* object) noexcept {
     try {
         retired.push_back(object);
     } catch (...) {
         delete object;
         return;
     }
-    if (retired.size() > quarantine) {
+    if (retired.size() > quarantineSize) {
         delete retired.front();
         retired.pop_front();
     }
 }
 
+void retire(ObjectTag* object) noexcept {
+    if (object->kind == ObjectKind::bitmap) {
+        std::vector<ColorRef>().swap(static_cast<Surface*>(object)->pixels);
+    }
+    quarantine(state().retiredObjects, object);
+}
+
 void retire(DeviceTag* device) noexcept {
-    auto& retired = state().retiredDevices;
-    try {
-        retired.push_back(device);
-    } catch (...) {
-        delete device;
-        return;
-    }
-    if (retired.size() > quarantine) {
-        delete retired.front();
-        retired.pop_front();
-    }
+    quarantine(state().retiredDevices, device);
 }
 
 template <typename T>

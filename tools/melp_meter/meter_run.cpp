@@ -93,9 +93,9 @@ public:
                 const std::function<void()> ownPeaks = [this, l, r, n, truePeak] {
                     peaks_.add(l, r, n, truePeak);
                 };
+                // After the end a read finds nothing more, and its chunk is never used.
                 const std::function<void()> readNext = [this, &next] { fill(next); };
-                const std::function<void()> nothing;
-                panel_.startProcess(l, r, n, {&ownPeaks, chunk.ended ? &nothing : &readNext});
+                panel_.startProcess(l, r, n, {&ownPeaks, &readNext});
                 panel_.finishProcess();
                 frame_ += n;
                 if (frame_ - idleFrames_[1] >= refreshFrames_) refresh(false);
