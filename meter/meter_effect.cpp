@@ -19,6 +19,7 @@ constexpr float kBandCentres[kBandCount] = {
 // Section 1 sits at the band centre, sections 2 and 3 at 0.891 and 1.122 times it.
 constexpr double kSectionFactor[3] = {2.0, 1.782, 2.244};
 constexpr double kQuasiPeakGain = 1.5848932;  // +4 dB
+constexpr double kBandOutputGain = 1.85;
 constexpr double kQuasiPeakOverThreshold = 0.63096;
 constexpr double kQuasiPeakReadOffset = 1.77827941;  // +5 dB
 constexpr double kMinimumRateHz = 1000.0;
@@ -94,7 +95,40 @@ void copyText(char* text, const char* value) noexcept {
     std::memcpy(text, value, std::strlen(value) + 1);
 }
 
+// Poles of z^2 - 2 gamma z + 2 beta strictly inside the unit circle.
+inline bool stableSection(float beta, float gamma) noexcept {
+    return std::fabs(2.0 * wide(beta)) < 1.0 &&
+           2.0 * std::fabs(wide(gamma)) < 1.0 + 2.0 * wide(beta);
+}
+
 }  // namespace
+
+// The tangent's argument reaches its pole at pi/2 only in sections of bands far above half
+// the rate (first the 20 kHz band's, below about 10.4 kHz); past it the formulas make no
+// band-pass at all, so such a section passes nothing. Every other section follows them.
+BandSection bandSection(double omega) noexcept {
+    constexpr double kTangentPole = 1.5707963267948966;
+    const double angle = omega * 0.11547344;
+    if (!(angle < kTangentPole)) {
+        return {0.0f, 0.0f, 0.0f};
+    }
+    const double t = std::tan(angle);
+    // Read back through a volatile: GCC 12's SLP vectoriser at -O3 was seen to feed the
+    // unrounded double of such a value into the formulas that follow.
+    volatile float roundedBeta = narrow(0.5 * (1.0 - t) / (1.0 + t));
+    const float beta = roundedBeta;
+    float gamma = narrow((0.5 + wide(beta)) * std::cos(omega));
+    // Far below Nyquist at very high rates the poles sit a rounding error inside the unit
+    // circle; rounding gamma must not push them onto or beyond it. Gamma stops at 0, which
+    // is as far as moving it can help (a beta rounded to -0.5 would leave it there).
+    while (!stableSection(beta, gamma) && gamma != 0.0f) {
+        gamma = std::nextafter(gamma, 0.0f);
+    }
+    if (!stableSection(beta, gamma)) {
+        return {0.0f, 0.0f, 0.0f};
+    }
+    return {narrow((0.5 - wide(beta)) * 0.5), beta, gamma};
+}
 
 // What a run of samples was set up for; a run ends at the first sample where any of it
 // differs, so a change from another thread takes effect at that sample.
@@ -246,30 +280,20 @@ void MeterEffect::deriveCoefficients(float rateHz) noexcept {
     pi = 3.1415927f;
     std::memcpy(bandCentre, kBandCentres, sizeof bandCentre);
     q = 4.33f;
-    const double highestAngle = 0.98 * wide(pi);
     for (int b = 0; b < kBandCount; ++b) {
+        // A band centred at or above half the rate cannot see any signal that is there (its
+        // sections would answer only to what lies far from its centre): it stays at the
+        // bottom.
+        const bool visible = 2.0 * wide(bandCentre[b]) < fs;
+        bands.gain[b] = visible ? kBandOutputGain : 0.0;
         for (int s = 0; s < 3; ++s) {
-            double omega = wide(pi) * kSectionFactor[s] * wide(bandCentre[b]) / fs;
-            if (omega > highestAngle) {
-                omega = highestAngle;
-            }
-            const double t = std::tan(omega * 0.11547344);
-            // Read back through a volatile: GCC 12's SLP vectoriser at -O3 was seen to feed
-            // the unrounded double of such a value into the formulas that follow.
-            volatile float roundedBeta = narrow(0.5 * (1.0 - t) / (1.0 + t));
-            const float beta = roundedBeta;
-            float gamma = narrow((0.5 + wide(beta)) * std::cos(omega));
-            // Far below Nyquist at very high rates the poles sit a rounding error inside
-            // the unit circle; rounding gamma must not push them onto or beyond it.
-            while (2.0 * std::fabs(wide(gamma)) >= 1.0 + 2.0 * wide(beta)) {
-                gamma = std::nextafter(gamma, 0.0f);
-            }
-            const float alpha = narrow((0.5 - wide(beta)) * 0.5);
-            bands.alpha[s][b] = wide(alpha);
-            bands.beta[s][b] = wide(beta);
-            bands.gamma[s][b] = wide(gamma);
-            bands.minusAlpha[s][b] = -wide(alpha);
-            bands.minusBeta[s][b] = -wide(beta);
+            const double omega = wide(pi) * kSectionFactor[s] * wide(bandCentre[b]) / fs;
+            const BandSection c = bandSection(omega);
+            bands.alpha[s][b] = wide(c.alpha);
+            bands.beta[s][b] = wide(c.beta);
+            bands.gamma[s][b] = wide(c.gamma);
+            bands.minusAlpha[s][b] = -wide(c.alpha);
+            bands.minusBeta[s][b] = -wide(c.beta);
         }
     }
 }

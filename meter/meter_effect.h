@@ -30,12 +30,16 @@
 //   last good rate (44100 to start with) stays in force and no coefficient is derived from
 //   it. Below a few hundred hertz the quasi-peak attack coefficient would exceed 1 and then
 //   2, where the accumulator form diverges.
-// - a band-pass section whose centre would lie above 0.98 of the Nyquist frequency is placed
-//   at 0.98 of Nyquist: beyond it the section's tangent term can pass its pole and make the
-//   filter unstable. At 44.1 kHz this moves only the top section of the 20 kHz band (from
-//   22.44 kHz to 21.6 kHz); at 48 kHz and above nothing moves. And where rounding gamma to
-//   float would put a section's poles on or outside the unit circle (low bands at rates of
-//   some MHz), gamma is moved towards 0 by as many float steps as it takes to stay inside.
+// - a band whose centre lies at or above half the sample rate (at 32 kHz the 16 and 20 kHz
+//   bands, at 8 kHz every band from 4 kHz up) shows nothing and stays at the bottom: its
+//   sections could only answer to signals far from its centre. Every other band's sections
+//   follow the formulas, above Nyquist too where a section's own centre lies beyond it (the
+//   top section of the 20 kHz band at 44.1 kHz, 22.44 kHz): they stay stable until the
+//   tangent's argument reaches its pole, which only the 20 kHz band's sections reach, below
+//   about 10.4 kHz, where that band is hidden anyway; such a section passes nothing. And
+//   where rounding gamma to float would put a section's poles on or outside the unit circle
+//   (low bands at rates of some MHz), gamma is moved towards 0 by as many float steps as it
+//   takes to stay inside.
 // - null channel arrays or null channel pointers with a positive count: nothing happens.
 #pragma once
 
@@ -57,6 +61,16 @@ static_assert(std::atomic<int32_t>::is_always_lock_free, "shared integers must b
 constexpr int32 kMeterUniqueId = 0x4D454C50;
 // Maximum-hold level at construction and after a reset: about -99.9 dB (bits 0x3729B398).
 constexpr float kMaxLevelFloor = 1.0115e-05f;
+
+// One band-pass section of the analyser, centred at omega (radians per sample, 2 pi f / fs):
+// y = 2 (alpha x - alpha x2 + gamma y1 - beta y2) + 1e-9. Always stable; all zero (the
+// section passes nothing) where the formulas give no stable band-pass.
+struct BandSection {
+    float alpha;
+    float beta;
+    float gamma;
+};
+BandSection bandSection(double omega) noexcept;
 
 class MeterEffect : public host::ExtendedEffect {
 public:

@@ -56,14 +56,14 @@ uint32_t bandStepSse2(BandFilters& b, double mid, double bandFall) noexcept {
     }
     const __m128d fall = _mm_set1_pd(bandFall);
     const __m128d floor = _mm_set1_pd(1e-8);
-    const __m128d gain = _mm_set1_pd(1.85);
     const __m128d signBit = _mm_set1_pd(-0.0);
     uint32_t raised = 0;
     for (int v = 0; v < kVectors; ++v) {
         const int i = 2 * v;
         __m128d level = roundToFloat(
             _mm_add_pd(_mm_mul_pd(_mm_load_pd(&b.level[i]), fall), floor));
-        const __m128d instant = roundToFloat(_mm_andnot_pd(signBit, _mm_mul_pd(in[v], gain)));
+        const __m128d scaled = _mm_mul_pd(in[v], _mm_load_pd(&b.gain[i]));
+        const __m128d instant = roundToFloat(_mm_andnot_pd(signBit, scaled));
         const __m128d louder = _mm_cmpgt_pd(instant, level);
         level = _mm_or_pd(_mm_and_pd(louder, instant), _mm_andnot_pd(louder, level));
         const __m128d max = _mm_load_pd(&b.max[i]);

@@ -29,6 +29,9 @@ struct alignas(64) BandFilters {
     double gamma[3][kBandLanes];
     double minusAlpha[3][kBandLanes];
     double minusBeta[3][kBandLanes];
+    // The factor from the third section's output to the band's instant level: 1.85, or 0
+    // for a band that cannot show anything at the current rate.
+    double gain[kBandLanes];
     // The working copies of bandInstant, bandLevel and bandMax.
     double instant[kBandLanes];
     double level[kBandLanes];

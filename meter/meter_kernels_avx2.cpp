@@ -45,14 +45,13 @@ uint32_t bandStepAvx2(BandFilters& b, double mid, double bandFall) noexcept {
     }
     const __m256d fall = _mm256_set1_pd(bandFall);
     const __m256d floor = _mm256_set1_pd(1e-8);
-    const __m256d gain = _mm256_set1_pd(1.85);
     const __m256d signBit = _mm256_set1_pd(-0.0);
     uint32_t raised = 0;
     for (int v = 0; v < kVectors; ++v) {
         const int i = 4 * v;
         __m256d level = roundToFloat(_mm256_fmadd_pd(_mm256_load_pd(&b.level[i]), fall, floor));
-        const __m256d instant =
-            roundToFloat(_mm256_andnot_pd(signBit, _mm256_mul_pd(in[v], gain)));
+        const __m256d scaled = _mm256_mul_pd(in[v], _mm256_load_pd(&b.gain[i]));
+        const __m256d instant = roundToFloat(_mm256_andnot_pd(signBit, scaled));
         level = _mm256_blendv_pd(level, instant, _mm256_cmp_pd(instant, level, _CMP_GT_OQ));
         const __m256d max = _mm256_load_pd(&b.max[i]);
         const __m256d higher = _mm256_cmp_pd(level, max, _CMP_GT_OQ);

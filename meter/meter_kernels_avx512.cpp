@@ -63,12 +63,12 @@ uint32_t bandStepAvx512(BandFilters& b, double mid, double bandFall) noexcept {
     }
     const __m512d fall = _mm512_set1_pd(bandFall);
     const __m512d floor = _mm512_set1_pd(1e-8);
-    const __m512d gain = _mm512_set1_pd(1.85);
     uint32_t raised = 0;
     for (int v = 0; v < kVectors; ++v) {
         const int i = 8 * v;
         __m512d level = roundToFloat(_mm512_fmadd_pd(_mm512_load_pd(&b.level[i]), fall, floor));
-        const __m512d instant = roundToFloat(_mm512_abs_pd(_mm512_mul_pd(in[v], gain)));
+        const __m512d scaled = _mm512_mul_pd(in[v], _mm512_load_pd(&b.gain[i]));
+        const __m512d instant = roundToFloat(_mm512_abs_pd(scaled));
         level = _mm512_mask_blend_pd(_mm512_cmp_pd_mask(instant, level, _CMP_GT_OQ), level, instant);
         const __m512d max = _mm512_load_pd(&b.max[i]);
         const __mmask8 higher = _mm512_cmp_pd_mask(level, max, _CMP_GT_OQ);

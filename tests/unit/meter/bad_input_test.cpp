@@ -118,6 +118,27 @@ TEST(SampleRate, EverySectionIsStableFrom1KilohertzTo10Megahertz) {
     }
 }
 
+TEST(SampleRate, SectionsAtTheTangentsPoleEndStable) {
+    // Just below the pole the tangent is so large that beta rounds to -0.5: no gamma can
+    // then make the section stable, and moving gamma must stop rather than go on for ever.
+    const double angle = 1.5707963267948966 - 1e-12;
+    const meter::BandSection atPole = meter::bandSection(angle / 0.11547344);
+    EXPECT_EQ(atPole.alpha, 0.0f);
+    EXPECT_EQ(atPole.beta, 0.0f);
+    EXPECT_EQ(atPole.gamma, 0.0f);
+    // Past the pole, where the tangent turns negative, likewise nothing.
+    const meter::BandSection past = meter::bandSection(1.6 / 0.11547344);
+    EXPECT_EQ(past.alpha, 0.0f);
+    EXPECT_EQ(past.gamma, 0.0f);
+    // Just above half the rate, a section keeps its formulas.
+    const double omega = 3.2;
+    const double t = std::tan(omega * 0.11547344);
+    const meter::BandSection above = meter::bandSection(omega);
+    EXPECT_EQ(above.beta, static_cast<float>(0.5 * (1.0 - t) / (1.0 + t)));
+    EXPECT_EQ(above.gamma, static_cast<float>((0.5 + static_cast<double>(above.beta)) * std::cos(omega)));
+    EXPECT_GT(above.alpha, 0.0f);
+}
+
 TEST(SampleRate, EveryBandSettlesInSilenceFrom8To768Kilohertz) {
     for (float rate : {8000.0f, 11025.0f, 44100.0f, 44880.0f, 96000.0f, 192000.0f, 768000.0f}) {
         SCOPED_TRACE(rate);

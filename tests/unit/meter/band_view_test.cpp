@@ -32,6 +32,29 @@ TEST(BandView, FullScaleSineAtTheBandCentre) {
     EXPECT_NEAR(db(static_cast<double>(edge->bandLevel[16].load())), -4.7, 0.2);
 }
 
+TEST(BandView, BandsAtOrAboveHalfTheRateStayAtTheBottom) {
+    // At 8 kHz tones at 1 and 3 kHz fill their own bands; the bands from 4 kHz up cannot
+    // see anything that is there.
+    auto e = bandView(8000.0f);
+    auto tones = sine(16000, 1000.0, 8000.0, 0.5);
+    const auto other = sine(16000, 3000.0, 8000.0, 0.5);
+    for (size_t i = 0; i < tones.size(); ++i) tones[i] += other[i];
+    process(*e, Stereo{tones, tones});
+    EXPECT_GT(e->readMeter(41 + 16), 0.8f);
+    EXPECT_GT(e->readMeter(41 + 21), 0.8f);
+    for (int b = 22; b < 30; ++b) {
+        EXPECT_EQ(e->readMeter(41 + b), 0.0f) << b;
+        EXPECT_EQ(e->readMeter(71 + b), 0.0f) << b;
+    }
+    // At 32 kHz the 12.5 kHz band shows a 14.4 kHz tone; the 16 and 20 kHz bands do not.
+    auto high = bandView(32000.0f);
+    const auto tone = sine(32000, 14400.0, 32000.0, 1.0);
+    process(*high, Stereo{tone, tone});
+    EXPECT_GT(high->readMeter(41 + 27), 0.5f);
+    EXPECT_EQ(high->readMeter(71 + 28), 0.0f);
+    EXPECT_EQ(high->readMeter(71 + 29), 0.0f);
+}
+
 TEST(BandView, MidSignalCancelsOppositeChannels) {
     auto e = bandView();
     const auto tone = sine(22050, 1000.0, kRateHz, 1.0);

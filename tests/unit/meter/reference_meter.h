@@ -20,6 +20,8 @@ struct ReferenceMeter {
     float midHistory[2] = {};          // one and two samples back
     float sectionHistory[30][3][2] = {};  // per band and section: one and two back
     float alpha[30][3] = {}, beta[30][3] = {}, gamma[30][3] = {};
+    // A band centred at or above half the rate shows nothing: it stays at the bottom.
+    bool visible[30] = {};
     float currentRate = 44100.0f, coefficientRate = 0.0f;
     float averageCoef = 0, peakFall = 0, peakFall4 = 0, attackCoef = 0, bandFall = 0;
     float correlationCoefFast = 0, correlationCoefSlow = 0;
@@ -48,8 +50,9 @@ struct ReferenceMeter {
         const double m[3] = {2.0, 1.782, 2.244};
         const double pi = d(3.1415927f);
         for (int b = 0; b < 30; ++b) {
+            visible[b] = 2.0 * d(centres[b]) < r;
             for (int s = 0; s < 3; ++s) {
-                const double omega = std::fmin(pi * m[s] * d(centres[b]) / r, 0.98 * pi);
+                const double omega = pi * m[s] * d(centres[b]) / r;
                 const double t = std::tan(omega * 0.11547344);
                 // Read back through a volatile: GCC 12's SLP vectoriser at -O3 was seen to
                 // use the unrounded double here.
@@ -153,7 +156,7 @@ struct ReferenceMeter {
                     in = out;
                 }
                 bandLevel[b] = f(d(bandLevel[b]) * d(bandFall) + 1e-8);
-                bandInstant[b] = f(std::fabs(d(in) * 1.85));
+                bandInstant[b] = visible[b] ? f(std::fabs(d(in) * 1.85)) : 0.0f;
                 if (bandInstant[b] > bandLevel[b]) bandLevel[b] = bandInstant[b];
                 if (bandLevel[b] > bandMax[b]) bandMax[b] = bandLevel[b];
             }

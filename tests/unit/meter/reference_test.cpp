@@ -52,7 +52,11 @@ void expectSame(const MeterEffect& e, const ReferenceMeter& r, bool nearOnly) {
     EXPECT_EQ(e.correlation.load(), r.correlation);
     EXPECT_EQ(e.bandFall, r.bandFall);
     EXPECT_EQ(e.peakFall, r.peakFall);
+    // A band hidden at this rate may be built any stable way: only its readings count.
     for (int b = 0; b < 30; ++b) {
+        if (!r.visible[b]) {
+            continue;
+        }
         for (int s = 0; s < 3; ++s) {
             EXPECT_EQ(e.bands.alpha[s][b], static_cast<double>(r.alpha[b][s])) << b << "/" << s;
             EXPECT_EQ(e.bands.beta[s][b], static_cast<double>(r.beta[b][s])) << b << "/" << s;
@@ -101,6 +105,57 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Setting{0, 0, 0, 0}, Setting{0, 1, 0, 0}, Setting{0, 0, 1, 1},
                       Setting{0, 0.5f, 0, 0}, Setting{0, 0, 0.5f, 1}, Setting{2, 0, 0, 1},
                       Setting{1, 0, 0, 0}, Setting{1.5f, 0, 0, 0}));
+
+// The analyser where the rate is low: sections whose own centre lies beyond half the rate
+// (the 20 kHz band's top section at 44.1 kHz, and more below) follow the formulas, and bands
+// centred at or above half the rate stay at the bottom, whatever the signal.
+struct RateCase {
+    float rate;
+    double toneHz[2];  // 0: none
+    const char* what;
+};
+
+class LowRates : public ::testing::TestWithParam<RateCase> {};
+
+TEST_P(LowRates, AnalyserFollowsTheFormulas) {
+    const RateCase c = GetParam();
+    const auto frames = static_cast<size_t>(c.rate / 2.0f);
+    Stereo signal = c.toneHz[0] == 0.0 ? Stereo{noise(frames, 41), noise(frames, 41)}
+                                        : silence(frames);
+    for (double hz : c.toneHz) {
+        if (hz == 0.0) continue;
+        const auto tone = sine(frames, hz, static_cast<double>(c.rate), 0.5);
+        for (size_t i = 0; i < frames; ++i) {
+            signal.left[i] += tone[i];
+            signal.right[i] += tone[i];
+        }
+    }
+    ReferenceMeter r;
+    r.viewMode = 1.0f;
+    runReference(r, signal, c.rate);
+    for (const meter::Kernels* kernels : availableKernels()) {
+        SCOPED_TRACE(std::string(kernels->name) + ", " + c.what);
+        auto e = makeEffect(c.rate);
+        e->useKernels(*kernels);
+        e->setParameterValue(7, 1.0f);
+        process(*e, signal, 700);
+        expectSame(*e, r, false);
+        for (int b = 0; b < 30; ++b) {
+            if (!r.visible[b]) {
+                EXPECT_EQ(e->readMeter(41 + b), 0.0f) << "band " << b;
+                EXPECT_EQ(e->readMeter(71 + b), 0.0f) << "band " << b;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rates, LowRates,
+    ::testing::Values(RateCase{44100.0f, {0.0, 0.0}, "44.1 kHz noise"},
+                      RateCase{32000.0f, {14400.0, 0.0}, "32 kHz, 14.4 kHz"},
+                      RateCase{22050.0f, {9900.0, 0.0}, "22.05 kHz, 9.9 kHz"},
+                      RateCase{11025.0f, {4000.0, 0.0}, "11.025 kHz, 4 kHz"},
+                      RateCase{8000.0f, {1000.0, 3000.0}, "8 kHz, 1 and 3 kHz"}));
 
 TEST(Kernels, EveryVersionAgreesBitForBit) {
     const auto kernels = availableKernels();
