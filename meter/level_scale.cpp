@@ -33,8 +33,9 @@ void buildLevelScale(float (&table)[kScaleSize]) noexcept {
 }
 
 void buildBandScale(float (&table)[kScaleSize]) noexcept {
-    // 3.0518509e-05 is 1/32767 as a float: the table was always built with that factor.
-    constexpr double kInverseFullScale = 3.0518509e-05;
+    // 1/32767 rounded to single precision; its eight-digit decimal 3.0518509e-05 is another
+    // number and would move over a thousand entries by one step.
+    constexpr double kInverseFullScale = static_cast<double>(1.0f / 32767.0f);
     for (int32_t i = 0; i < kScaleSize; ++i) {
         table[i] = 0.0f;
         if (i >= 52) {

@@ -68,6 +68,17 @@ TEST(BandScale, TellingEntries) {
     EXPECT_NEAR(t[32767], 1.0, 1e-6);
 }
 
+TEST(BandScale, EveryEntryFromTheFormula) {
+    // The factor is 1/32767 as a single-precision value, not its decimal 3.0518509e-05.
+    const double factor = static_cast<double>(static_cast<float>(1.0 / 32767.0));
+    ASSERT_NE(factor, 3.0518509e-05);
+    const float* t = tables().band;
+    for (int i = 52; i < 32768; ++i) {
+        const double value = (20.0 * std::log10(i * factor) + 56.0) * 0.017857142857142856;
+        ASSERT_EQ(t[i], static_cast<float>(value)) << i;
+    }
+}
+
 TEST(ScaleLookup, IndexRule) {
     EXPECT_EQ(meter::scaleIndex(0.0f), 0);
     EXPECT_EQ(meter::scaleIndex(1.0f), 32767);
