@@ -121,6 +121,11 @@ struct DoubledTaps {
     }
 };
 
+// Built when the library loads, so the audio thread never meets a first-use initialisation
+// (which may take a lock). They read only interpolationTaps, a constant-initialised array.
+const WideTaps kWideTaps;
+const DoubledTaps kDoubledTaps;
+
 // Two samples by one interpolator, older first.
 template <Interpolate one>
 void interpolateEach(const double* left, const double* right, const double* taps,
@@ -144,13 +149,11 @@ const Kernels kAvx512{bandStepAvx512, interpolateAvx2, interpolateTwoAvx512,
 }  // namespace
 
 const double* interpolationTapsWide() noexcept {
-    static const WideTaps wide;
-    return wide.taps;
+    return kWideTaps.taps;
 }
 
 const double* interpolationTapsDoubled() noexcept {
-    static const DoubledTaps doubled;
-    return doubled.taps;
+    return kDoubledTaps.taps;
 }
 
 const Kernels& sse2Kernels() noexcept {

@@ -1,11 +1,18 @@
 // Checks that processing allocates nothing, in every view and mode, across a sample-rate
-// change, and alongside the editor's read-outs, resets and parameter changes. This program
-// replaces the global allocation functions with counting ones.
+// change, and alongside the editor's read-outs, resets and parameter changes; and that the
+// first block waits on no first-use initialisation (which may lock). This program replaces
+// the global allocation functions, and where the C++ runtime's guard functions can be
+// replaced, those too, with counting ones.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <new>
+
+#if defined(__GLIBCXX__) && defined(__linux__)
+#include <cxxabi.h>
+#define MELP_COUNT_GUARDS 1
+#endif
 
 #include "meter_test_support.h"
 
@@ -21,7 +28,26 @@ void* counted(std::size_t size) {
     return std::malloc(size == 0 ? 1 : size);
 }
 
+std::atomic<long> guardAcquisitions{0};
+
 }  // namespace
+
+#if defined(MELP_COUNT_GUARDS)
+// The runtime calls these only for a function-local static not yet initialised. Single
+// threaded, as every test here is.
+namespace __cxxabiv1 {
+extern "C" int __cxa_guard_acquire(__guard* guard) {
+    if (armed.load(std::memory_order_relaxed)) {
+        guardAcquisitions.fetch_add(1, std::memory_order_relaxed);
+    }
+    return *reinterpret_cast<const unsigned char*>(guard) == 0 ? 1 : 0;
+}
+extern "C" void __cxa_guard_release(__guard* guard) noexcept {
+    *reinterpret_cast<unsigned char*>(guard) = 1;
+}
+extern "C" void __cxa_guard_abort(__guard*) noexcept {}
+}  // namespace __cxxabiv1
+#endif
 
 void* operator new(std::size_t size) {
     if (void* p = counted(size)) return p;
@@ -45,11 +71,43 @@ class AllocationGuard {
 public:
     AllocationGuard() {
         allocations = 0;
+        guardAcquisitions = 0;
         armed = true;
     }
     ~AllocationGuard() { armed = false; }
     long count() const { return allocations.load(); }
+    long initialisations() const { return guardAcquisitions.load(); }
 };
+
+// First in this program, so that nothing has processed before it.
+TEST(RealTime, FirstBlockMeetsNoFirstUseInitialisation) {
+#if !defined(MELP_COUNT_GUARDS)
+    GTEST_SKIP() << "the runtime's guard functions cannot be counted here";
+#else
+    auto e = makeEffect(48000.0f);
+    Stereo signal{noise(1024, 1), noise(1024, 2)};
+    float* channels[2] = {signal.left.data(), signal.right.data()};
+    long seen = 0;
+    {
+        AllocationGuard guard;
+        e->setParameterValue(5, 1.0f);
+        e->processReplace(channels, channels, 1);
+        e->processReplace(channels, channels, 1024);
+        e->setParameterValue(7, 1.0f);
+        e->processReplace(channels, channels, 1024);
+        seen = guard.initialisations();
+    }
+    EXPECT_EQ(seen, 0);
+    // The count works: a static met for the first time is seen.
+    {
+        AllocationGuard guard;
+        static const std::vector<int> firstUse(3, 1);
+        EXPECT_EQ(firstUse.size(), 3u);
+        seen = guard.initialisations();
+    }
+    EXPECT_EQ(seen, 1);
+#endif
+}
 
 TEST(RealTime, ProcessingAllocatesNothing) {
     auto e = makeEffect();
