@@ -194,7 +194,7 @@ int32 BaseEffect::loadChunk(void*, int32, bool) noexcept {
 }
 
 void BaseEffect::changeSampleRate(float rateHz) noexcept {
-    sampleRate = rateHz;
+    sampleRate.store(rateHz, std::memory_order_relaxed);
 }
 
 void BaseEffect::changeBlockSize(int32 sizeSamples) noexcept {
@@ -258,7 +258,7 @@ void BaseEffect::assignInitialDelay(int32 delaySamples) noexcept {
 }
 
 float BaseEffect::currentSampleRate() noexcept {
-    return sampleRate;
+    return sampleRate.load(std::memory_order_relaxed);
 }
 
 int32 BaseEffect::currentBlockSize() noexcept {

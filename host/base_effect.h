@@ -8,8 +8,11 @@
 // Threads: the record's processing entries run processAccumulate/processReplace on the
 // host's audio thread; the dispatcher runs on whatever thread the host calls it on (editor
 // opcodes on its user-interface thread); parameters may arrive from either. No lock is
-// taken: shared values are single 32-bit fields written and read whole.
+// taken: shared values are single 32-bit fields written and read whole (atomics with
+// relaxed order where both threads touch them).
 #pragma once
+
+#include <atomic>
 
 #include "host/effect_record.h"
 
@@ -109,7 +112,9 @@ protected:
 
 public:
     // Fields, in this order. Public: derived effects, the entries and tests read them.
-    float sampleRate;                  // Hz, 44100 until the host says otherwise
+    // Hz, 44100 until the host says otherwise. Written by the dispatcher's thread, read by
+    // the audio thread at every sample: relaxed loads and stores (plain ones on x86).
+    std::atomic<float> sampleRate;
     EditorBase* editor;                // owned; null when the effect has no editor
     audioMasterCallback hostCallback;  // may be null
     int32 programCount;

@@ -249,10 +249,10 @@ float ExtendedEffect::hostSampleRate() noexcept {
     if (hostCallback) {
         const intptr answer = askHost(audioMasterGetSampleRate, 0, 0, nullptr, 0.0f);
         if (answer > 0) {
-            sampleRate = static_cast<float>(answer);
+            sampleRate.store(static_cast<float>(answer), std::memory_order_relaxed);
         }
     }
-    return sampleRate;
+    return sampleRate.load(std::memory_order_relaxed);
 }
 
 int32 ExtendedEffect::hostBlockSize() noexcept {
@@ -484,7 +484,7 @@ bool ExtendedEffect::onGetArrangement(VstSpeakerArrangement** input,
 
 void ExtendedEffect::changeBlockSizeAndSampleRate(int32 sizeSamples, float rateHz) noexcept {
     blockSize = sizeSamples;
-    sampleRate = rateHz;
+    sampleRate.store(rateHz, std::memory_order_relaxed);
 }
 
 bool ExtendedEffect::onBypass(bool) noexcept {

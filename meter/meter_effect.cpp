@@ -143,7 +143,7 @@ struct MeterEffect::Snapshot {
 
 MeterEffect::MeterEffect(host::audioMasterCallback hostCallback) noexcept
     : ExtendedEffect(hostCallback, 1, 11), kernels(&bestKernels()) {
-    currentRate = sampleRate;
+    currentRate = sampleRate.load(std::memory_order_relaxed);
     coefficientRate = 0.0f;
     publish(maxLevel[0], kMaxLevelFloor);
     publish(maxLevel[1], kMaxLevelFloor);

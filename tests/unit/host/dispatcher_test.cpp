@@ -87,7 +87,7 @@ TEST(Dispatcher, SampleRateAndBlockSize) {
     EXPECT_EQ(effect.currentBlockSize(), 512);
     EXPECT_EQ(call(effect, host::effSetBlockSizeAndSampleRate, 0, 64, nullptr, 22050.0f), 1);
     EXPECT_EQ(effect.blockSize, 64);
-    EXPECT_EQ(effect.sampleRate, 22050.0f);
+    EXPECT_EQ(effect.sampleRate.load(), 22050.0f);
 }
 
 TEST(Dispatcher, ChunksGetPointerSizeAndPresetFlag) {

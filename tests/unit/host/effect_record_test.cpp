@@ -38,7 +38,7 @@ TEST(EffectRecord, BaseConstructorFillsTheRecord) {
     const char zeros[60] = {};
     EXPECT_EQ(std::memcmp(r.future, zeros, sizeof zeros), 0);
 
-    EXPECT_EQ(effect.sampleRate, 44100.0f);
+    EXPECT_EQ(effect.sampleRate.load(), 44100.0f);
     EXPECT_EQ(effect.blockSize, 1024);
     EXPECT_EQ(effect.programCount, 3);
     EXPECT_EQ(effect.parameterCount, 11);

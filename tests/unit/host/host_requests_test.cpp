@@ -206,7 +206,7 @@ TEST(HostRequests, SampleRateAndBlockSizeKeepPositiveAnswers) {
     TestEffect effect(&FakeHost::callback);
     fake.answer(host::audioMasterGetSampleRate, 48000);
     EXPECT_EQ(effect.hostSampleRate(), 48000.0f);
-    EXPECT_EQ(effect.sampleRate, 48000.0f);
+    EXPECT_EQ(effect.sampleRate.load(), 48000.0f);
     fake.answer(host::audioMasterGetSampleRate, 0);
     EXPECT_EQ(effect.hostSampleRate(), 48000.0f);
     fake.answer(host::audioMasterGetSampleRate, -96000);

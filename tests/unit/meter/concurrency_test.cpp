@@ -1,6 +1,6 @@
-// Checks, with one thread processing and another reading, resetting and setting
-// parameters, that the shared values stay sound and that a reset is never undone by a
-// maximum the audio thread held from before it. Built under ThreadSanitizer as well.
+// Checks, with one thread processing and another reading, resetting, setting parameters
+// and changing the sample rate, that the shared values stay sound and that a reset is never
+// undone by a maximum the audio thread held from before it. Built under ThreadSanitizer as well.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,6 +41,8 @@ TEST(Concurrency, EditorThreadAgainstAudioThread) {
         e->setParameterValue(4, static_cast<float>((reads / 2) % 2));
         e->setParameterValue(6, static_cast<float>(reads % 5));
         if (reads % 7 == 0) e->resetMeters();
+        // The host may change the rate while the audio thread runs.
+        e->changeSampleRate(reads % 4 < 2 ? 44100.0f : 48000.0f);
     }
     stop = true;
     audio.join();
