@@ -322,6 +322,11 @@ TEST(MeterTool, EveryFailureHasItsStatusAndOneLine) {
     ASSERT_TRUE(testing::writeBytes(dir + "/nothing.wav", ""));
     ASSERT_TRUE(writeSoundFile(dir + "/six.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 6, 100,
                                [](std::int64_t, int) { return 0.0; }));
+    // A WAV whose header declares more audio than the file holds.
+    ASSERT_TRUE(writeSoundFile(dir + "/long.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 2, 9000,
+                               [](std::int64_t, int) { return 0.25; }));
+    const std::string longWav = slurp(dir + "/long.wav");
+    ASSERT_TRUE(testing::writeBytes(dir + "/short.wav", longWav.substr(0, longWav.size() - 1000)));
     const struct {
         std::vector<std::string> args;
         int status;
@@ -330,6 +335,7 @@ TEST(MeterTool, EveryFailureHasItsStatusAndOneLine) {
         {{"--json", dir + "/absent.wav"}, 3, "melp-meter: " + dir + "/absent.wav: no such file\n"},
         {{"--json", dir}, 4, "melp-meter: " + dir + ": is a folder, not a sound file\n"},
         {{"--json", dir + "/junk.wav"}, 5, "melp-meter: " + dir + "/junk.wav: not a sound file"},
+        {{"--json", dir + "/short.wav"}, 5, "melp-meter: " + dir + "/short.wav: corrupt file"},
         {{"--json", dir + "/nothing.wav"}, 6, "melp-meter: " + dir + "/nothing.wav: empty file"},
         {{"--json", dir + "/six.wav"}, 7, "melp-meter: " + dir + "/six.wav: 6 channels"},
         {{"--json", "--block", "0"}, 2, "melp-meter: --block 0: expected a whole number"},

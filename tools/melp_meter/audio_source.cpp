@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <optional>
 #include <unistd.h>
 
 namespace melp::tools {
@@ -88,6 +90,58 @@ SourceError failure(Status status, std::string message) {
     return SourceError{status, std::move(message)};
 }
 
+// The length of the audio data a WAV or AIFF header declares, and the bytes after that
+// chunk's header that the file really holds.
+struct DeclaredData {
+    std::uint64_t declared;
+    std::uint64_t present;
+};
+
+std::uint32_t chunkSize(const unsigned char* bytes, bool bigEndian) {
+    std::uint32_t size = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int shift = bigEndian ? 8 * (3 - i) : 8 * i;
+        size |= static_cast<std::uint32_t>(bytes[i]) << shift;
+    }
+    return size;
+}
+
+// Walks the chunks of a RIFF or RIFX (WAV) or FORM (AIFF) file to its audio data chunk.
+// libsndfile quietly shortens a data chunk that runs past the end of the file, so the
+// header is read here. Nothing for other files, for a file without such a chunk, and for a
+// length the writer left open (0 or all ones, as programs writing to a pipe leave it).
+std::optional<DeclaredData> declaredAudioData(const std::string& path, std::uint64_t fileSize) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char head[12];
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return std::nullopt;
+    const std::string form(head, head + 4);
+    const std::string kind(head + 8, head + 12);
+    bool bigEndian = false;
+    std::string dataId;
+    if ((form == "RIFF" || form == "RIFX") && kind == "WAVE") {
+        bigEndian = form == "RIFX";
+        dataId = "data";
+    } else if (form == "FORM" && (kind == "AIFF" || kind == "AIFC")) {
+        bigEndian = true;
+        dataId = "SSND";
+    } else {
+        return std::nullopt;
+    }
+    std::uint64_t offset = sizeof head;
+    while (offset + 8 <= fileSize) {
+        unsigned char chunk[8];
+        in.seekg(static_cast<std::streamoff>(offset));
+        if (!in.read(reinterpret_cast<char*>(chunk), sizeof chunk)) return std::nullopt;
+        const std::uint32_t size = chunkSize(chunk + 4, bigEndian);
+        if (std::string(chunk, chunk + 4) == dataId) {
+            if (size == 0 || size == 0xFFFFFFFFu) return std::nullopt;
+            return DeclaredData{size, fileSize - (offset + 8)};
+        }
+        offset += 8 + static_cast<std::uint64_t>(size) + (size & 1u);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 OpenedSource openSoundFile(const std::string& path, bool channelsGiven, std::int32_t leftChannel,
@@ -133,6 +187,14 @@ OpenedSource openSoundFile(const std::string& path, bool channelsGiven, std::int
     };
     if (info.channels <= 0)
         return fail(Status::corruptFile, path + ": corrupt file: it declares no channels");
+    if (S_ISREG(st.st_mode)) {
+        const auto data = declaredAudioData(path, static_cast<std::uint64_t>(st.st_size));
+        if (data && data->declared > data->present)
+            return fail(Status::corruptFile,
+                        path + ": corrupt file: its header declares " +
+                            std::to_string(data->declared) + " bytes of audio data, the file holds " +
+                            std::to_string(data->present));
+    }
     if (info.frames <= 0) return fail(Status::emptyFile, path + ": empty file: no audio frames");
     if (channelsGiven) {
         if (leftChannel > info.channels || rightChannel > info.channels)
