@@ -1,5 +1,6 @@
 // Checks the writers: JSON numbers read back exactly and non-numbers become null, strings are
-// escaped, and the meter scale's dB at a bar position follows the scale's printed marks.
+// escaped, the meter scale's dB at a bar position follows the scale's printed marks, and the
+// correlation reads on the panel's scale.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -63,6 +64,34 @@ TEST(MeterReport, JsonDocumentCarriesEveryReading) {
     EXPECT_NE(json.find("\"samplePeakDbfs\":null"), std::string::npos);
     EXPECT_EQ(json.find("inf"), std::string::npos);
     EXPECT_EQ(json.back(), '\n');
+}
+
+TEST(MeterReport, CorrelationReadsAsThePanelsScale) {
+    // The meter's 0 to 1 on the panel's -1 to +1 in the summary; JSON keeps the meter's
+    // figures under their keys and adds the scale's beside them.
+    MeterReport report;
+    report.input.sampleRateHz = 48000;
+    report.input.frames = 96000;
+    report.final.correlation = 0.25;
+    report.final.correlationMin = 0.0;
+    report.final.correlationMax = 0.9;
+    report.final.correlationSettled = true;
+    const std::string summary = summaryText(report);
+    EXPECT_NE(summary.find("correlation          -0.500   minimum -1.000   maximum +0.800"),
+              std::string::npos)
+        << summary;
+    const std::string json = jsonText(report);
+    EXPECT_NE(json.find("\"correlation\":{\"final\":0.25,\"min\":0,\"max\":0.9,\"settled\":true,"
+                        "\"scaleFinal\":-0.5,\"scaleMin\":-1,\"scaleMax\":0.8"),
+              std::string::npos)
+        << json;
+
+    report.final.correlationSettled = false;
+    report.final.correlation = 0.75;
+    EXPECT_NE(summaryText(report).find("correlation          +0.500   (too short to settle)"),
+              std::string::npos);
+    EXPECT_NE(jsonText(report).find("\"scaleFinal\":0.5,\"scaleMin\":null,\"scaleMax\":null"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -12,6 +12,10 @@ const std::array<double, kBandCount> kBandCentresHz = {
     25,   31.5, 40,   50,   63,   80,   100,  125,  160,  200,  250,   315,   400,   500,   630,
     800,  1000, 1250, 1600, 2000, 2500, 3150, 4000, 5000, 6300, 8000, 10000, 12500, 16000, 20000};
 
+double correlationOnScale(double correlation) noexcept {
+    return 2.0 * correlation - 1.0;
+}
+
 double levelScaleDb(double position, bool din) noexcept {
     // The meter scale's five logarithmic segments: position = (c + d log10(i / b)) / 200 for a
     // magnitude i / 32767.
@@ -124,12 +128,14 @@ void snapshotText(std::string& out, const PanelSnapshot& s, MeterMode mode) {
     row(out, "peak position", position(l.peakPosition, l.peakScaleDb),
         position(r.peakPosition, r.peakScaleDb));
     char text[200];
+    // On the panel's scale, as users read it.
     if (s.correlationSettled)
-        std::snprintf(text, sizeof text, "  %-20s %.3f   minimum %.3f   maximum %.3f\n", "correlation",
-                      s.correlation, s.correlationMin, s.correlationMax);
+        std::snprintf(text, sizeof text, "  %-20s %+.3f   minimum %+.3f   maximum %+.3f\n",
+                      "correlation", correlationOnScale(s.correlation),
+                      correlationOnScale(s.correlationMin), correlationOnScale(s.correlationMax));
     else
-        std::snprintf(text, sizeof text, "  %-20s %.3f   (too short to settle)\n", "correlation",
-                      s.correlation);
+        std::snprintf(text, sizeof text, "  %-20s %+.3f   (too short to settle)\n", "correlation",
+                      correlationOnScale(s.correlation));
     out += text;
     out += "\n  analyser      band    level      max   |      band    level      max\n";
     const int half = kBandCount / 2;
@@ -180,12 +186,20 @@ void snapshotJson(std::string& out, const PanelSnapshot& s, MeterMode mode) {
     channelJson(out, s.channels[0], mode);
     out += ",\"right\":";
     channelJson(out, s.channels[1], mode);
+    // The meter's own 0 to 1 figures, then the same on the panel's -1 to +1 scale.
     out += "},\"correlation\":{\"final\":" + jsonNumber(s.correlation);
     if (s.correlationSettled)
         out += ",\"min\":" + jsonNumber(s.correlationMin) + ",\"max\":" + jsonNumber(s.correlationMax);
     else
         out += ",\"min\":null,\"max\":null";
-    out += ",\"settled\":" + std::string(s.correlationSettled ? "true" : "false") + "}";
+    out += ",\"settled\":" + std::string(s.correlationSettled ? "true" : "false");
+    out += ",\"scaleFinal\":" + jsonNumber(correlationOnScale(s.correlation));
+    if (s.correlationSettled)
+        out += ",\"scaleMin\":" + jsonNumber(correlationOnScale(s.correlationMin)) +
+               ",\"scaleMax\":" + jsonNumber(correlationOnScale(s.correlationMax));
+    else
+        out += ",\"scaleMin\":null,\"scaleMax\":null";
+    out += "}";
     out += ",\"bands\":[";
     for (std::size_t i = 0; i < s.bands.size(); ++i) {
         if (i) out += ",";

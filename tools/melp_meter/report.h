@@ -76,6 +76,10 @@ struct MeterReport {
     std::string pluginVendor;
 };
 
+// The correlation meter's 0 to 1 (1 in phase, 0.5 unrelated, 0 opposite) on the panel's
+// printed scale: +1 in phase, 0 unrelated, -1 opposite.
+double correlationOnScale(double correlation) noexcept;
+
 // The meter scale's dB at a level bar position (the AES scale; DIN reads 5 dB higher).
 double levelScaleDb(double position, bool din) noexcept;
 
