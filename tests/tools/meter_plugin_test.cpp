@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -210,6 +211,33 @@ TEST(MeterPlugin, TruePeakModeSeesTheOverBetweenTheSamples) {
     EXPECT_TRUE(c.maxDisplayRed);
     EXPECT_NEAR(c.maxDisplayDb, 1.58, 0.15);
     EXPECT_NEAR(toDecibels(c.truePeak), c.maxDisplayDb, 0.2);
+}
+
+TEST(MeterPlugin, QuarterRateCrestsFallBetweenTheTwoInterpolatorsPoints) {
+    // A steady quarter-rate sine of amplitude 1.2 (+1.58 dBFS), faded in and out so that no
+    // sudden change rings. The plug-in's points lie an eighth of a sample off the quarters
+    // where melp-meter's own lie: 11.25 degrees of this sine, 0.17 dB off its crest.
+    const struct {
+        double shift;  // in samples
+        const char* display;
+        double ownDbfs;
+    } cases[] = {{0.0, "1.41dB", 1.5858}, {0.125, "1.58dB", 1.4173}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.display);
+        const std::string path = scratchFolder() + "/quarter.wav";
+        const std::int64_t frames = 2 * 48000;
+        ASSERT_TRUE(writeSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 48000, 2, frames,
+                                   [&](std::int64_t f, int) {
+            const double edge = static_cast<double>(std::min(f, frames - f)) / 24000.0;
+            const double fade = edge < 1.0 ? 0.5 - 0.5 * std::cos(kTwoPi / 2.0 * edge) : 1.0;
+            return fade * 1.2 * std::sin(kTwoPi * 0.25 * (static_cast<double>(f) + c.shift) + kTwoPi / 8.0);
+        }));
+        const RunResult run = meter(path, MeterMode::truePeak);
+        ASSERT_EQ(run.status, Status::ok) << run.error;
+        const ChannelReading& reading = run.report.final.channels[0];
+        EXPECT_EQ(reading.maxDisplayText, c.display);
+        EXPECT_NEAR(toDecibels(reading.truePeak), c.ownDbfs, 0.001);
+    }
 }
 
 TEST(MeterPlugin, OverLampHoldsOneSecondAfterTheLevelFalls) {
