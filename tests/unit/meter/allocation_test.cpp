@@ -9,7 +9,16 @@
 #include <cstdlib>
 #include <new>
 
-#if defined(__GLIBCXX__) && defined(__linux__)
+// ThreadSanitizer keeps its own versions of the guard functions.
+#if defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define MELP_THREAD_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_THREAD__)
+#define MELP_THREAD_SANITIZER 1
+#endif
+#if defined(__GLIBCXX__) && defined(__linux__) && !defined(MELP_THREAD_SANITIZER)
 #include <cxxabi.h>
 #define MELP_COUNT_GUARDS 1
 #endif
