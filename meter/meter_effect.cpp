@@ -104,8 +104,9 @@ inline bool stableSection(float beta, float gamma) noexcept {
 }  // namespace
 
 // The tangent's argument reaches its pole at pi/2 only in sections of bands far above half
-// the rate (first the 20 kHz band's, below about 10.4 kHz); past it the formulas make no
-// band-pass at all, so such a section passes nothing. Every other section follows them.
+// the rate (first the 20 kHz band's, below about 10.4 kHz), which show nothing anyway; past
+// it the formulas make no band-pass at all, so such a section passes nothing. Every other
+// section follows them.
 BandSection bandSection(double omega) noexcept {
     constexpr double kTangentPole = 1.5707963267948966;
     const double angle = omega * 0.11547344;

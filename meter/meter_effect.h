@@ -33,13 +33,12 @@
 // - a band whose centre lies at or above half the sample rate (at 32 kHz the 16 and 20 kHz
 //   bands, at 8 kHz every band from 4 kHz up) shows nothing and stays at the bottom: its
 //   sections could only answer to signals far from its centre. Every other band's sections
-//   follow the formulas, above Nyquist too where a section's own centre lies beyond it (the
-//   top section of the 20 kHz band at 44.1 kHz, 22.44 kHz): they stay stable until the
-//   tangent's argument reaches its pole, which only the 20 kHz band's sections reach, below
-//   about 10.4 kHz, where that band is hidden anyway; such a section passes nothing. And
-//   where rounding gamma to float would put a section's poles on or outside the unit circle
-//   (low bands at rates of some MHz), gamma is moved towards 0 by as many float steps as it
-//   takes to stay inside.
+//   follow the formulas, also where a section's own centre lies beyond half the rate (the
+//   top section of the 20 kHz band at 44.1 kHz, 22.44 kHz), as they are stable there. A
+//   section whose tangent argument reaches its pole (only in hidden bands: first the 20 kHz
+//   band's, below about 10.4 kHz) passes nothing. And where rounding gamma to float would
+//   put a section's poles on or outside the unit circle (low bands at rates of some MHz),
+//   gamma is moved towards 0 by as many float steps as it takes to stay inside.
 // - null channel arrays or null channel pointers with a positive count: nothing happens.
 #pragma once
 
