@@ -503,6 +503,9 @@ bool dispatchOnePaintMessage() noexcept {
     return true;
 }
 
+// Tests dispatch with dispatchPendingMessages when they choose to.
+void dispatchWindowEvents() noexcept {}
+
 // --- input, time, cursor ---------------------------------------------------------------------
 
 bool asyncKeyDown(std::int32_t virtualKey) noexcept {
