@@ -8,7 +8,7 @@
 //   Errors on the backend's connections are taken by a handler of that connection alone.
 // - Drawing goes into the window's 24-bit framebuffer; what changed is put on the screen with
 //   XPutImage (MIT-SHM when the server is local and offers it) when the device is released or
-//   the paint ends.
+//   the paint ends. The image library is the rasterizer's (see raster.h).
 // - X events are taken at the host's idle (dispatchWindowEvents) and in the paint pump
 //   (dispatchOnePaintMessage, Expose only): Expose adds to the update region, button presses
 //   post the Win32 button-down messages (the wheel as WM_MOUSEWHEEL), releases and motion
@@ -46,10 +46,15 @@ bool windowExists(Window window) noexcept;
 // Whether the window's presentation uses MIT-SHM.
 bool presentsThroughSharedMemory(Window window) noexcept;
 
-// Waits until the server has handled everything sent on every connection of the backend,
-// then takes the events that are waiting (as dispatchWindowEvents). For tests that act on
-// the server through connections of their own.
+// Puts what the windows' devices have drawn so far on the screen, waits until the server has
+// handled everything sent on every connection of the backend, then takes the Expose and
+// destruction events that are waiting; input events stay queued, as messages do on Windows
+// until a loop dispatches them. For tests that act on the server through connections of
+// their own.
 void synchronize() noexcept;
+
+// synchronize, then every waiting event and paint message (as dispatchWindowEvents).
+void dispatchAll() noexcept;
 
 // Connections the backend holds open (one per live or destroyed-but-not-ended window).
 std::int32_t openConnections() noexcept;

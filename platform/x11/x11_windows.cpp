@@ -458,16 +458,6 @@ Module moduleInstance() noexcept {
 
 void setModuleInstance(Module module) noexcept { backend().module = module; }
 
-// There are no Windows libraries here: the frame draws its keyed pictures without
-// TransparentBlt, the way it does on Windows when msimg32 is missing.
-Module loadLibrary(const char*) noexcept { return nullptr; }
-
-void freeLibrary(Module) noexcept {}
-
-bool operatingSystemPlatformId(std::int32_t*) noexcept { return false; }
-
-TransparentCopy resolveTransparentCopy(Module) noexcept { return nullptr; }
-
 // --- windows -------------------------------------------------------------------------------
 
 bool registerWindowClass(const char* className, Module, WindowProcedure procedure) noexcept {
@@ -820,11 +810,17 @@ bool presentsThroughSharedMemory(Window window) noexcept {
 void synchronize() noexcept {
     for (WindowTag* window : backend().windows) {
         if (window->display != nullptr) {
+            if (window->alive) {
+                present(window, Rectangle{0, 0, window->framebuffer.width,
+                                          window->framebuffer.height});
+            }
             XSync(window->display, False);
         }
     }
-    takeAllEvents(!backend().inInputProcedure);
+    takeAllEvents(false);
 }
+
+void dispatchAll() noexcept { dispatchWindowEvents(); }
 
 std::int32_t openConnections() noexcept {
     std::int32_t count = 0;

@@ -5,7 +5,7 @@
 #include <X11/extensions/XTest.h>
 
 #include <chrono>
-include <thread>
+#include <thread>
 #include <vector>
 
 #include "platform/x11/testing/test_connection.h"

@@ -2,7 +2,7 @@
 // what the server shows and for synthetic input (XTest), as another client would.
 #pragma once
 
-include <X11/Xlib.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include "platform/platform.h"

@@ -48,6 +48,7 @@ ColorRef readDevicePixel(Device device, std::int32_t x, std::int32_t y) noexcept
 
 void processMessages() noexcept {
     platform::x11::synchronize();
+    platform::x11::dispatchAll();
     for (int i = 0; i < 10000 && dispatchOnePaintMessage(); ++i) {
     }
 }
