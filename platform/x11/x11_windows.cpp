@@ -169,6 +169,9 @@ std::intptr_t packPoint(int x, int y) noexcept {
     return static_cast<std::intptr_t>(low | (high << 16));
 }
 
+// The host destroyed its window, and the server ours with it. As on Windows the window
+// hears WM_DESTROY and its handle is dead from then on; its connection goes at once, since
+// nobody destroys a window that is already gone.
 void destroyedFromOutside(WindowTag* window) noexcept {
     if (!window->alive) {
         return;
@@ -177,11 +180,8 @@ void destroyedFromOutside(WindowTag* window) noexcept {
     if (findWindow(window) != window) {
         return;  // the procedure ended it
     }
-    window->alive = false;
-    window->hasUpdate = false;
-    if (!window->topLevel) {
-        --drawing().live.windows;
-    }
+    window->id = 0;  // the server has no window to destroy
+    endWindow(window);
 }
 
 void markLost(WindowTag* window, const Rectangle& area) noexcept {
