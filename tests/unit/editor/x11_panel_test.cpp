@@ -26,6 +26,7 @@
 #include "platform/x11/x11.h"
 #include "tests/golden/golden_programme.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/live_objects.h"
 
 namespace melp {
 namespace {
@@ -34,15 +35,7 @@ namespace probe = platform::testing;
 using golden::pageHeight;
 using golden::pageWidth;
 
-void expectSame(const platform::LiveObjects& now, const platform::LiveObjects& before,
-                const char* when) {
-    EXPECT_EQ(now.pens, before.pens) << when;
-    EXPECT_EQ(now.brushes, before.brushes) << when;
-    EXPECT_EQ(now.fonts, before.fonts) << when;
-    EXPECT_EQ(now.bitmaps, before.bitmaps) << when;
-    EXPECT_EQ(now.devices, before.devices) << when;
-    EXPECT_EQ(now.windows, before.windows) << when;
-}
+using testing::expectSameLiveObjects;
 
 class X11Panel : public ::testing::Test, public golden::Driver {
 protected:
@@ -197,7 +190,7 @@ TEST_F(X11Panel, HundredOpenCloseCyclesLeaveNothingUnderTheHostWindow) {
         }
         ASSERT_EQ(probe::childWindowCount(hostWindow), 0) << "cycle " << cycle;
         ASSERT_EQ(platform::x11::openConnections(), connections) << "cycle " << cycle;
-        expectSame(platform::liveObjects(), closed, "after a close");
+        expectSameLiveObjects(platform::liveObjects(), closed, "after a close");
     }
 }
 
