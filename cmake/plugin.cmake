@@ -20,3 +20,21 @@ if(WIN32 AND TARGET melp_plugin)
     COMMAND "${CMAKE_COMMAND}" -E copy "$<TARGET_FILE:MELP>" "${MELP_DIST_DIR}/MELP.dll"
     VERBATIM)
 endif()
+
+# The Linux plug-in library: the same plug-in behind `VSTPluginMain` and `main` (both the one
+# entry, host/entry_so.cpp), the compiler's runtime linked in, nothing else exported. The
+# finished library is copied to ${MELP_DIST_DIR}/MELP.so.
+if(NOT WIN32 AND MELP_SHARED_PLUGIN AND TARGET melp_plugin)
+  add_library(MELP SHARED "${CMAKE_SOURCE_DIR}/host/entry_so.cpp")
+  target_link_libraries(MELP PRIVATE melp_plugin melp_options)
+  target_link_options(MELP PRIVATE
+    -static-libstdc++ -static-libgcc
+    "LINKER:--version-script=${CMAKE_SOURCE_DIR}/host/melp.map"
+    "LINKER:--exclude-libs,ALL" "LINKER:--as-needed" "LINKER:-z,defs")
+  set_target_properties(MELP PROPERTIES OUTPUT_NAME MELP PREFIX "" LINKER_LANGUAGE CXX
+    LINK_DEPENDS "${CMAKE_SOURCE_DIR}/host/melp.map")
+  add_custom_command(TARGET MELP POST_BUILD
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${MELP_DIST_DIR}"
+    COMMAND "${CMAKE_COMMAND}" -E copy "$<TARGET_FILE:MELP>" "${MELP_DIST_DIR}/MELP.so"
+    VERBATIM)
+endif()
