@@ -132,7 +132,10 @@ void Frame::mouseDown(DrawContext* context, Point where) noexcept {
     for (std::int32_t i = childCount_ - 1; i >= 0; --i) {
         View* child = children_[i];
         if (child->isMouseEnabled() && child->containsPoint(where, buttons)) {
+            View* const outer = clickedView_;
+            clickedView_ = child;
             child->mouseDown(context, where);
+            clickedView_ = outer;
             return;
         }
     }
@@ -403,6 +406,10 @@ void Frame::redrawDirtyViews() noexcept {
     platform::releaseWindowDevice(window_, device);
 }
 
+bool Frame::closing() const noexcept {
+    return destroyWhenMouseDone_ || (editor_ && editor_->frameEditorClosing());
+}
+
 void Frame::idleWhileTracking() noexcept {
     if (editor_) {
         editor_->frameIdleWhileTracking();
@@ -466,6 +473,12 @@ std::intptr_t Frame::windowProcedure(platform::Window window, std::uint32_t mess
     case platform::messageLeftButtonDown:
     case platform::messageRightButtonDown:
     case platform::messageMiddleButtonDown: {
+        // The click may reach the host, which may close the editor or the whole plug-in
+        // from its answer: the frame, its editor and the effect go only once it is handled.
+        FrameEditor* editor = frame->editor_;
+        if (editor) {
+            editor->frameClickBegins();
+        }
         platform::Device device = platform::windowDevice(window);
         ++frame->mouseDepth_;
         {
@@ -480,6 +493,9 @@ std::intptr_t Frame::windowProcedure(platform::Window window, std::uint32_t mess
         }
         if (--frame->mouseDepth_ == 0 && frame->destroyWhenMouseDone_) {
             delete frame;
+        }
+        if (editor) {
+            editor->frameClickEnds();
         }
         return 0;
     }
