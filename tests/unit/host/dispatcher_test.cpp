@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/opcodes.h"
+#include "tests/support/fake_host.h"
 #include "tests/unit/host/test_effect.h"
 
 using namespace melp;
@@ -434,4 +435,42 @@ TEST(Dispatcher, CloseRunsTheCloseOperationThenDestroysTheEffect) {
     EXPECT_EQ(call(*effect, host::effClose), 1);
     const std::vector<std::string> expected = {"onClose", "destroyed"};
     EXPECT_EQ(closingEvents, expected);
+}
+
+namespace {
+// An effect whose effIdle asks the host for idle twice, as a plug-in's own work might.
+class IdlingEffect : public TestEffect {
+public:
+    IdlingEffect() : TestEffect(&melp::testing::FakeHost::callback) {}
+    host::int32 onIdle() noexcept override {
+        hostIdle();
+        aliveAfterFirstAnswer = liveCount;
+        hostIdle();
+        return 3;
+    }
+    int aliveAfterFirstAnswer = 0;
+};
+}  // namespace
+
+// A host that closes the effect from its answer to one of the effect's own requests: the
+// effect lives until the call the request came from returns, and the host hears nothing
+// more from it meanwhile; further calls on the closed record are not passed on.
+TEST(Dispatcher, CloseFromInsideACallWaitsForTheCall) {
+    melp::testing::FakeHost fake;
+    const int liveBefore = TestEffect::liveCount;
+    auto* effect = new IdlingEffect;
+    host::AEffect* record = &effect->record;
+    host::intptr innerClose = 0;
+    host::intptr callOnClosed = -1;
+    fake.respond(host::audioMasterIdle, [&](const melp::testing::HostRequest& request) {
+        innerClose = record->dispatcher(request.effect, host::effClose, 0, 0, nullptr, 0.0f);
+        callOnClosed = record->dispatcher(request.effect, host::effIdentify, 0, 0, nullptr, 0.0f);
+        return host::intptr{0};
+    });
+    EXPECT_EQ(record->dispatcher(record, host::effIdle, 0, 0, nullptr, 0.0f), 3);
+    EXPECT_EQ(innerClose, 1);
+    EXPECT_EQ(callOnClosed, 0);
+    EXPECT_EQ(effect->aliveAfterFirstAnswer, liveBefore + 1);
+    EXPECT_EQ(fake.count(host::audioMasterIdle), 1u) << "the second request reached the host";
+    EXPECT_EQ(TestEffect::liveCount, liveBefore) << "destroyed once the call returned";
 }
