@@ -205,14 +205,15 @@ bool Frame::wheel(DrawContext* context, Point, float distance) noexcept {
     }
     // Without a window there is no device to draw on: the screen's must not be taken, nor
     // that of whatever window now has a destroyed window's handle.
-    platform::Device device = window_ && windowOpen_ ? platform::windowDevice(window_) : nullptr;
+    platform::Window window = windowOpen_ ? window_ : nullptr;
+    platform::Device device = window ? platform::windowDevice(window) : nullptr;
     bool result = false;
     {
-        DrawContext temporary(this, device, window_);
+        DrawContext temporary(this, device, window);
         result = target->wheel(&temporary, position, distance);
     }
     if (device) {
-        platform::releaseWindowDevice(window_, device);
+        platform::releaseWindowDevice(window, device);
     }
     return result;
 }
@@ -428,7 +429,8 @@ bool Frame::mousePosition(Point& point) const noexcept {
     std::int32_t x = 0, y = 0;
     platform::cursorPosition(&x, &y);
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-    if (window_ && platform::windowRect(window_, &left, &top, &right, &bottom)) {
+    // Nothing of a window the host destroyed: its handle may name another window by now.
+    if (window_ && windowOpen_ && platform::windowRect(window_, &left, &top, &right, &bottom)) {
         x -= left;
         y -= top;
     }

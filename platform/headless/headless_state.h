@@ -76,6 +76,7 @@ struct WindowTag {
     void* userData = nullptr;
     void* dropTarget = nullptr;
     bool hasUpdate = false;
+    bool eraseUpdate = false;  // the next paint erases its rectangle first
     headless::detail::Rectangle update;
     headless::detail::Surface framebuffer;
 

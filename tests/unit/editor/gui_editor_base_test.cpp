@@ -170,8 +170,8 @@ TEST_F(EditorBaseTest, PumpWorksAtOnceAfterAQuietSpellAndRateLimitsATightLoop) {
 TEST_F(EditorBaseTest, PumpRunsTheIdleAndOnePaintMessage) {
     openBase();
     base->control->setValue(0.25f);
-    headless::invalidate(base->frame->window(), 0, 0, 10, 10);
-    headless::invalidate(hostWindow, 0, 0, 10, 10);
+    headless::invalidate(base->frame->window(), 0, 0, 10, 10, false);
+    headless::invalidate(hostWindow, 0, 0, 10, 10, true);
     const int paints = headless::counters().paintsDispatched;
     const int draws = base->control->draws;
     base->pumpIdle();
