@@ -335,10 +335,7 @@ TEST_F(PluginPanel, HostClosingTheEditorWhileAButtonIsHeld) {
     dispatch(effEditClose);
     dispatch(effClose);
     effect = nullptr;
-    const platform::LiveObjects now = platform::liveObjects();
-    EXPECT_EQ(now.windows, baseline.windows);
-    EXPECT_EQ(now.bitmaps, baseline.bitmaps);
-    EXPECT_EQ(now.devices, baseline.devices);
+    expectNothingLeftBehind();
 }
 
 // A host may close the whole plug-in from its answer to the idle request a click pumps: an
@@ -480,14 +477,7 @@ TEST_F(PluginPanel, ManyOpenCloseCyclesLeaveNothingBehind) {
     }
     dispatch(effClose);
     effect = nullptr;
-    const platform::LiveObjects now = platform::liveObjects();
-    EXPECT_EQ(now.windows, baseline.windows);
-    EXPECT_EQ(now.bitmaps, baseline.bitmaps);
-    EXPECT_EQ(now.devices, baseline.devices);
-    EXPECT_EQ(now.pens, baseline.pens);
-    EXPECT_EQ(now.brushes, baseline.brushes);
-    EXPECT_EQ(now.fonts, baseline.fonts);
-    EXPECT_EQ(headless::oleBalance(), 0);
+    expectNothingLeftBehind();
 }
 
 }  // namespace
