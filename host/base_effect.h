@@ -142,7 +142,8 @@ public:
 };
 
 // The five record entries the BaseEffect constructor installs. Each recovers the object from
-// the record and calls one virtual operation; dispatchEntry destroys the object on effClose.
+// the record and calls one virtual operation; dispatchEntry destroys the object on effClose,
+// once no call of it is in progress.
 intptr MELP_CDECL dispatchEntry(AEffect* effect, int32 opcode, int32 index, intptr value, void* ptr,
                                 float opt) noexcept;
 void MELP_CDECL processEntry(AEffect* effect, float** inputs, float** outputs,
