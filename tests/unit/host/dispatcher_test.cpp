@@ -448,7 +448,8 @@ public:
         hostIdle();
         return 3;
     }
-    int aliveAfterFirstAnswer = 0;
+    // Outside the object, which is gone when the test reads it.
+    static inline int aliveAfterFirstAnswer = 0;
 };
 }  // namespace
 
@@ -470,7 +471,7 @@ TEST(Dispatcher, CloseFromInsideACallWaitsForTheCall) {
     EXPECT_EQ(record->dispatcher(record, host::effIdle, 0, 0, nullptr, 0.0f), 3);
     EXPECT_EQ(innerClose, 1);
     EXPECT_EQ(callOnClosed, 0);
-    EXPECT_EQ(effect->aliveAfterFirstAnswer, liveBefore + 1);
+    EXPECT_EQ(IdlingEffect::aliveAfterFirstAnswer, liveBefore + 1);
     EXPECT_EQ(fake.count(host::audioMasterIdle), 1u) << "the second request reached the host";
     EXPECT_EQ(TestEffect::liveCount, liveBefore) << "destroyed once the call returned";
 }
