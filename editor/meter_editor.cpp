@@ -370,7 +370,7 @@ void MeterEditor::refreshLevels() noexcept {
             display->setTextColor(over ? panelRed : panelBlue);
         }
     }
-    for (std::int32_t channel = 0; channel < 2 && !tracking_; ++channel) {
+    for (std::int32_t channel = 0; channel < 2 && !lampsHeld_; ++channel) {
         if (overLamps_[channel]) {
             overLamps_[channel]->setValue(effect->readMeter(readOver + channel));
         }
@@ -381,28 +381,53 @@ void MeterEditor::refreshLevels() noexcept {
 }
 
 void MeterEditor::frameIdleWhileTracking() noexcept {
-    const bool outer = tracking_;
-    tracking_ = true;
+    // Only the pump inside an on/off button's click holds the lamps: a clicked lamp must
+    // reach controlChanged with the value the click gave it. A held momentary button
+    // leaves them live.
+    const bool outer = lampsHeld_;
+    lampsHeld_ = frame && isOnOffButton(frame->clickedView());
     GuiEditorBase::frameIdleWhileTracking();
-    tracking_ = outer;
+    lampsHeld_ = outer;
+}
+
+bool MeterEditor::isOnOffButton(const toolkit::View* view) const noexcept {
+    if (!view) {
+        return false;
+    }
+    const toolkit::View* const onOff[] = {gridButton_,  speedButton_, peakModeButton_,
+                                          scaleButton_, truePeakButton_, overLamps_[0],
+                                          overLamps_[1]};
+    for (const toolkit::View* button : onOff) {
+        if (button == view) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void MeterEditor::controlChanged(toolkit::DrawContext* /*context*/,
                                  toolkit::Control* control) noexcept {
-    // A control of a frame already closed (still tracking a press) changes nothing.
-    if (!control || !effect || !frame || control->ownerFrame() != frame) {
+    if (!control || !effect) {
         return;
     }
+    // A control of a frame the host closed (or replaced) while it was being clicked: its
+    // page and frame work is gone with that frame, but the host still hears the change.
+    const bool ownFrame = frame && control->ownerFrame() == frame;
     const float value = control->value();
     const std::int32_t tag = control->tag();
     switch (tag) {
     case tagPeakClear:
         if (value == 1.0f) {
             effect->resetMeters();
-            markFrameDirty();
+            if (ownFrame) {
+                markFrameDirty();
+            }
         }
         break;
     case tagGrid:
+        if (!ownFrame) {
+            break;
+        }
         if (valueOf(gridButton_) > 0.5f) {
             setMode(4, 0.4f);
         } else {
@@ -412,6 +437,9 @@ void MeterEditor::controlChanged(toolkit::DrawContext* /*context*/,
         break;
     case tagScale:
         effect->setParameterValue(tagScale, value);
+        if (!ownFrame) {
+            break;
+        }
         if (valueOf(scaleButton_) > 0.5f) {
             setMode(8, 0.8f);
             detach(truePeakButton_);
@@ -426,17 +454,17 @@ void MeterEditor::controlChanged(toolkit::DrawContext* /*context*/,
         effect->setParameterValue(tag, value);
         break;
     case tagLevelPage:
-        if (value == 1.0f) {
+        if (value == 1.0f && ownFrame) {
             showLevelPage();
         }
         break;
     case tagAnalyserPage:
-        if (value == 1.0f) {
+        if (value == 1.0f && ownFrame) {
             showAnalyserPage();
         }
         break;
     case tagPhasePage:
-        if (value == 1.0f) {
+        if (value == 1.0f && ownFrame) {
             showPhasePage();
         }
         break;

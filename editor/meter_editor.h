@@ -83,9 +83,10 @@ public:
     void parameterChanged(host::int32 index, float value) noexcept override;
     // A button's report: acts on the tag, then reports (tag, value) to the host.
     void controlChanged(toolkit::DrawContext* context, toolkit::Control* control) noexcept override;
-    // The idle pump of a button's mouse handling. The over lamps are buttons too: while a
-    // click is being handled, idle leaves their values alone, so a click on a lamp reaches
-    // controlChanged with the value the click gave it, whatever the pump's timing.
+    // The idle pump of a button's mouse handling. The over lamps are buttons too: during
+    // the one pump inside an on/off button's click, idle leaves their values alone, so a
+    // click on a lamp reaches controlChanged with the value the click gave it, whatever the
+    // pump's timing. While a momentary button is held the lamps go on showing the overs.
     void frameIdleWhileTracking() noexcept override;
 
     // State, for tests and tools.
@@ -156,7 +157,10 @@ private:
     void refreshLevels() noexcept;
     void advanceRedrawTick() noexcept;
 
-    bool tracking_ = false;  // inside frameIdleWhileTracking
+    // Whether view is one of the panel's on/off buttons (the over lamps included).
+    bool isOnOffButton(const toolkit::View* view) const noexcept;
+
+    bool lampsHeld_ = false;  // inside the pump of an on/off button's click
     float redrawTick_ = 0.0f;
     std::int32_t displayMode_ = 0;
     std::int32_t page_ = levelPage;

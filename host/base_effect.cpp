@@ -393,13 +393,41 @@ intptr MELP_CDECL dispatchEntry(AEffect* effect, int32 opcode, int32 index, intp
     if (!object) {
         return 0;
     }
+    // A host that closed the effect may still call from inside one of its answers: the
+    // object is gone for it.
+    if (object->closed()) {
+        return 0;
+    }
     if (opcode == effClose) {
-        object->dispatch(opcode, index, value, ptr, opt);
-        // The record lives inside the object: it is gone from here on.
-        delete object;
+        BaseEffect::close(object, index, value, ptr, opt);
         return 1;
     }
-    return object->dispatch(opcode, index, value, ptr, opt);
+    object->enterCall();
+    const intptr result = object->dispatch(opcode, index, value, ptr, opt);
+    BaseEffect::leaveCall(object);
+    return result;
+}
+
+void BaseEffect::enterCall() noexcept {
+    callsInProgress_.fetch_add(1, std::memory_order_relaxed);
+}
+
+void BaseEffect::leaveCall(BaseEffect* object) noexcept {
+    if (object->callsInProgress_.fetch_sub(1, std::memory_order_acq_rel) == 1 &&
+        object->closed()) {
+        delete object;
+    }
+}
+
+void BaseEffect::close(BaseEffect* object, int32 index, intptr value, void* ptr,
+                       float opt) noexcept {
+    object->enterCall();
+    object->dispatch(effClose, index, value, ptr, opt);
+    // The host has let go of the record: it hears nothing more from this effect.
+    object->hostCallback = nullptr;
+    object->closed_.store(true, std::memory_order_relaxed);
+    // The record lives inside the object: it is gone once the outermost call returns.
+    leaveCall(object);
 }
 
 void MELP_CDECL processEntry(AEffect* effect, float** inputs, float** outputs,

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 #include "host/effect_record.h"
 
@@ -21,6 +22,12 @@ namespace melp::host {
 class EditorBase;
 
 class BaseEffect {
+    // Calls of the plug-in in progress (dispatcher calls and the editor window's mouse
+    // handling) and whether the host has closed the effect meanwhile: the object outlives
+    // every call on the stack. Declared first so that the record stays the last field.
+    std::atomic<std::int32_t> callsInProgress_{0};
+    std::atomic<bool> closed_{false};
+
 public:
     // hostCallback may be null: every host request then answers its no-host value.
     // programCount and parameterCount also go to the record's numPrograms / numParams.
@@ -98,6 +105,19 @@ public:
     // clears it when null. The editor base constructor calls it with itself.
     void attachEditor(EditorBase* attached) noexcept;
 
+    // [ui thread] Brackets a call of the plug-in that may reach the host, so that a host
+    // closing the effect from inside its answer cannot free the object under the call.
+    // leaveCall destroys the object when it ends the outermost call of a closed effect:
+    // nothing of it may be touched afterwards.
+    void enterCall() noexcept;
+    static void leaveCall(BaseEffect* object) noexcept;
+    // The host's effClose: runs onClose (through dispatch), stops every further request to
+    // the host, and destroys the object once no call of it is in progress (at once when
+    // called from outside). [ui thread]
+    static void close(BaseEffect* object, int32 index, intptr value, void* ptr, float opt) noexcept;
+    // True from effClose on, while calls still in progress unwind.
+    bool closed() const noexcept { return closed_.load(std::memory_order_relaxed); }
+
     // The record's object field points back here: this recovers the effect in the entries.
     static BaseEffect* fromRecord(AEffect* effect) noexcept {
         return effect ? static_cast<BaseEffect*>(effect->object) : nullptr;
@@ -125,7 +145,8 @@ public:
 };
 
 // The five record entries the BaseEffect constructor installs. Each recovers the object from
-// the record and calls one virtual operation; dispatchEntry destroys the object on effClose.
+// the record and calls one virtual operation; dispatchEntry destroys the object on effClose,
+// once no call of it is in progress.
 intptr MELP_CDECL dispatchEntry(AEffect* effect, int32 opcode, int32 index, intptr value, void* ptr,
                                 float opt) noexcept;
 void MELP_CDECL processEntry(AEffect* effect, float** inputs, float** outputs,

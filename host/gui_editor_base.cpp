@@ -144,4 +144,21 @@ bool GuiEditorBase::frameEndParameterEdit(std::int32_t index) noexcept {
     return effect ? effect->hostEndEdit(index) : false;
 }
 
+void GuiEditorBase::frameClickBegins() noexcept {
+    if (effect) {
+        effect->enterCall();
+    }
+}
+
+void GuiEditorBase::frameClickEnds() noexcept {
+    // May destroy the effect and this editor: nothing of either is touched afterwards.
+    if (effect) {
+        BaseEffect::leaveCall(effect);
+    }
+}
+
+bool GuiEditorBase::frameEditorClosing() const noexcept {
+    return effect && effect->closed();
+}
+
 }  // namespace melp::host

@@ -69,6 +69,11 @@ public:
     void frameIdleWhileTracking() noexcept override;
     bool frameBeginParameterEdit(std::int32_t index) noexcept override;
     bool frameEndParameterEdit(std::int32_t index) noexcept override;
+    // Hold the effect (and so this editor) for the click; the end may destroy both.
+    void frameClickBegins() noexcept override;
+    void frameClickEnds() noexcept override;
+    // The host closed the effect.
+    bool frameEditorClosing() const noexcept override;
 
     // Fields, in this order, following EditorBase's.
     ERect rect;                   // the editor's size in pixels; filled by the derived editor

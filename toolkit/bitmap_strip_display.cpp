@@ -14,7 +14,10 @@ std::int32_t BitmapStripDisplay::frameIndex() const noexcept {
     if (!(value > 0.0f)) {
         return 0;
     }
-    return static_cast<std::int32_t>(static_cast<float>(frameCount_ - 1) * value + 0.5f);
+    // In double, as the index is defined: in single precision 5 x 0.7f rounds up to 3.5.
+    return static_cast<std::int32_t>(static_cast<double>(frameCount_ - 1) *
+                                         static_cast<double>(value) +
+                                     0.5);
 }
 
 void BitmapStripDisplay::draw(DrawContext* context) noexcept {

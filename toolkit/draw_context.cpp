@@ -161,6 +161,11 @@ void DrawContext::outlineRect(const Rect& rect) noexcept {
 }
 
 void DrawContext::fillRect(const Rect& rect) noexcept {
+    // Nothing lies strictly inside a rectangle without width or height; the platform's fill
+    // would turn the reversed edges round and paint a column or row.
+    if (rect.left + 1 >= rect.right || rect.top + 1 >= rect.bottom) {
+        return;
+    }
     platform::fillRect(device_, rect.left + 1, rect.top + 1, rect.right, rect.bottom, brush_);
 }
 

@@ -132,7 +132,10 @@ void Frame::mouseDown(DrawContext* context, Point where) noexcept {
     for (std::int32_t i = childCount_ - 1; i >= 0; --i) {
         View* child = children_[i];
         if (child->isMouseEnabled() && child->containsPoint(where, buttons)) {
+            View* const outer = clickedView_;
+            clickedView_ = child;
             child->mouseDown(context, where);
+            clickedView_ = outer;
             return;
         }
     }
@@ -202,14 +205,15 @@ bool Frame::wheel(DrawContext* context, Point, float distance) noexcept {
     }
     // Without a window there is no device to draw on: the screen's must not be taken, nor
     // that of whatever window now has a destroyed window's handle.
-    platform::Device device = window_ && windowOpen_ ? platform::windowDevice(window_) : nullptr;
+    platform::Window window = windowOpen_ ? window_ : nullptr;
+    platform::Device device = window ? platform::windowDevice(window) : nullptr;
     bool result = false;
     {
-        DrawContext temporary(this, device, window_);
+        DrawContext temporary(this, device, window);
         result = target->wheel(&temporary, position, distance);
     }
     if (device) {
-        platform::releaseWindowDevice(window_, device);
+        platform::releaseWindowDevice(window, device);
     }
     return result;
 }
@@ -403,6 +407,10 @@ void Frame::redrawDirtyViews() noexcept {
     platform::releaseWindowDevice(window_, device);
 }
 
+bool Frame::closing() const noexcept {
+    return destroyWhenMouseDone_ || (editor_ && editor_->frameEditorClosing());
+}
+
 void Frame::idleWhileTracking() noexcept {
     if (editor_) {
         editor_->frameIdleWhileTracking();
@@ -421,7 +429,8 @@ bool Frame::mousePosition(Point& point) const noexcept {
     std::int32_t x = 0, y = 0;
     platform::cursorPosition(&x, &y);
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-    if (window_ && platform::windowRect(window_, &left, &top, &right, &bottom)) {
+    // Nothing of a window the host destroyed: its handle may name another window by now.
+    if (window_ && windowOpen_ && platform::windowRect(window_, &left, &top, &right, &bottom)) {
         x -= left;
         y -= top;
     }
@@ -466,6 +475,12 @@ std::intptr_t Frame::windowProcedure(platform::Window window, std::uint32_t mess
     case platform::messageLeftButtonDown:
     case platform::messageRightButtonDown:
     case platform::messageMiddleButtonDown: {
+        // The click may reach the host, which may close the editor or the whole plug-in
+        // from its answer: the frame, its editor and the effect go only once it is handled.
+        FrameEditor* editor = frame->editor_;
+        if (editor) {
+            editor->frameClickBegins();
+        }
         platform::Device device = platform::windowDevice(window);
         ++frame->mouseDepth_;
         {
@@ -480,6 +495,9 @@ std::intptr_t Frame::windowProcedure(platform::Window window, std::uint32_t mess
         }
         if (--frame->mouseDepth_ == 0 && frame->destroyWhenMouseDone_) {
             delete frame;
+        }
+        if (editor) {
+            editor->frameClickEnds();
         }
         return 0;
     }

@@ -73,6 +73,11 @@ public:
     // needs drawing; then redrawIfDirty on a window device context.
     void redrawDirtyViews() noexcept;
     void idleWhileTracking() noexcept;
+    // True once the frame or its editor is going (closed by the host while a click is
+    // handled): a control tracking the mouse ends its loop at once.
+    bool closing() const noexcept;
+    // The child handling the click in progress; null between clicks.
+    View* clickedView() const noexcept { return clickedView_; }
     // The host's answer; false without an editor.
     bool beginParameterEdit(std::int32_t index) noexcept;
     bool endParameterEdit(std::int32_t index) noexcept;
@@ -102,6 +107,7 @@ private:
     bool dropTargetRegistered_ = false;
     std::int32_t mouseDepth_ = 0;        // mouse messages being handled
     bool destroyWhenMouseDone_ = false;
+    View* clickedView_ = nullptr;
     platform::Window window_ = nullptr;
     platform::Module imageLibrary_ = nullptr;
     platform::Cursor rememberedCursor_ = nullptr;

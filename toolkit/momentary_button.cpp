@@ -45,7 +45,8 @@ void MomentaryButton::mouseDown(DrawContext* context, Point where) noexcept {
             }
             context->mouseLocation(point);
             idleWhileTracking();
-        } while (context->mouseButtons() == mouseLeft);
+            // The host may close the editor from the idle: then the press is over.
+        } while (!(frame && frame->closing()) && context->mouseButtons() == mouseLeft);
         if (frame) {
             frame->endParameterEdit(tag_);
         }

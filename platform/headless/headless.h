@@ -6,9 +6,12 @@
 // software rasterizer (platform/raster/raster.h: surfaces, drawing rules, text, bitmaps, and
 // the switches, counters and text log re-exported below). Its window rules:
 // - Windows own a colour framebuffer, initially black.
-// - A new child window is wholly invalid, so it has a paint message pending. beginPaint fills
-//   the update rectangle with the button-face colour (0x00F0F0F0, the class brush), clips the
-//   paint device to it and validates the window. The update region is kept as one rectangle.
+// - A new child window is wholly invalid and marked for erasing, so it has a paint message
+//   pending. beginPaint fills the update rectangle with the button-face colour (0x00F0F0F0,
+//   the class brush) only when the invalidation asked for erasing, clips the paint device
+//   to it and validates the window. The update region is kept as one rectangle.
+// - registerDragDrop takes a reference on the target (a COM object: its first three slots
+//   are QueryInterface, AddRef and Release) and revokeDragDrop gives it back, as OLE does.
 // Everything here is [ui thread] except the clock, which is safe from any thread.
 #pragma once
 
@@ -61,10 +64,12 @@ bool writePng(Window window, const std::string& path) noexcept;
 // --- messages ------------------------------------------------------------------------------
 
 // Adds a rectangle (client coordinates, clipped to the window) to the update region, so a
-// paint message becomes pending. An empty rectangle changes nothing.
+// paint message becomes pending. An empty rectangle changes nothing. With erase, the next
+// paint fills its whole rectangle with the class brush first (InvalidateRect's bErase);
+// otherwise the window keeps its pixels until the procedure draws.
 void invalidate(Window window, std::int32_t left, std::int32_t top, std::int32_t right,
-                std::int32_t bottom) noexcept;
-void invalidateAll(Window window) noexcept;
+                std::int32_t bottom, bool erase) noexcept;
+void invalidateAll(Window window, bool erase) noexcept;
 // The update rectangle; false when the window has none.
 bool updateRect(Window window, std::int32_t* left, std::int32_t* top, std::int32_t* right,
                 std::int32_t* bottom) noexcept;

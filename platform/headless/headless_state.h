@@ -25,6 +25,7 @@ struct WindowTag {
     void* userData = nullptr;
     void* dropTarget = nullptr;
     bool hasUpdate = false;
+    bool eraseUpdate = false;  // the next paint erases its rectangle first
     raster::detail::Rectangle update;
     raster::detail::Surface framebuffer;
 

@@ -186,7 +186,7 @@ WindowTag* newWindow(std::int32_t width, std::int32_t height) noexcept {
     return window;
 }
 
-void addToUpdate(WindowTag* window, const Rectangle& area) noexcept {
+void addToUpdate(WindowTag* window, const Rectangle& area, bool erase) noexcept {
     const Rectangle clipped =
         intersect(area, Rectangle{0, 0, window->framebuffer.width, window->framebuffer.height});
     if (clipped.empty()) {
@@ -194,6 +194,7 @@ void addToUpdate(WindowTag* window, const Rectangle& area) noexcept {
     }
     window->update = window->hasUpdate ? unite(window->update, clipped) : clipped;
     window->hasUpdate = true;
+    window->eraseUpdate = window->eraseUpdate || erase;
 }
 
 WindowTag* firstInvalidWindow() noexcept {
@@ -342,7 +343,8 @@ Window createChildWindow(const char* className, const char* title, Window parent
     window->parent = parent;
     window->counted = true;
     ++drawing().live.windows;
-    addToUpdate(window, Rectangle{0, 0, width, height});
+    // A new window is invalid and erased, as a shown window is on Win32.
+    addToUpdate(window, Rectangle{0, 0, width, height}, true);
     return window;
 }
 
@@ -402,7 +404,9 @@ Device beginPaint(Window window, PaintRecord* record) noexcept {
         return nullptr;
     }
     const Rectangle area = w->hasUpdate ? w->update : Rectangle{};
+    const bool erase = w->hasUpdate && w->eraseUpdate;
     w->hasUpdate = false;
+    w->eraseUpdate = false;
     w->update = Rectangle{};
     Device device = newWindowDevice(w, true);
     record->device = device;
@@ -414,10 +418,12 @@ Device beginPaint(Window window, PaintRecord* record) noexcept {
         return nullptr;
     }
     device->clip = area;
-    // The erase that the class brush does on Win32.
-    for (std::int32_t y = area.top; y < area.bottom; ++y) {
-        for (std::int32_t x = area.left; x < area.right; ++x) {
-            putPixel(w->framebuffer, x, y, buttonFace);
+    // The erase that the class brush does on Win32, only when the invalidation asked for it.
+    if (erase) {
+        for (std::int32_t y = area.top; y < area.bottom; ++y) {
+            for (std::int32_t x = area.left; x < area.right; ++x) {
+                putPixel(w->framebuffer, x, y, buttonFace);
+            }
         }
     }
     return device;
@@ -509,6 +515,22 @@ void oleUninitialize() noexcept {
     --state().oleBalance;
 }
 
+namespace {
+
+// The target is a COM object: OLE reaches its reference count through the first slots of
+// its table of operations (IUnknown's QueryInterface, AddRef, Release), as C code does.
+struct UnknownTable {
+    void* queryInterface;
+    std::uint32_t (*addRef)(void* self);
+    std::uint32_t (*release)(void* self);
+};
+
+const UnknownTable* unknownTable(void* object) noexcept {
+    return *static_cast<const UnknownTable* const*>(object);
+}
+
+}  // namespace
+
 bool registerDragDrop(Window window, void* target) noexcept {
     WindowTag* w = checkedWindow(window);
     // OLE refuses a thread that has not initialised it, and a second registration.
@@ -516,6 +538,8 @@ bool registerDragDrop(Window window, void* target) noexcept {
         w->dropTarget != nullptr || drawing().switches.dragDropRegistrationFails) {
         return false;
     }
+    // The registration holds a reference of its own until it is revoked.
+    unknownTable(target)->addRef(target);
     w->dropTarget = target;
     return true;
 }
@@ -525,7 +549,9 @@ bool revokeDragDrop(Window window) noexcept {
     if (w == nullptr || w->dropTarget == nullptr) {
         return false;
     }
+    void* target = w->dropTarget;
     w->dropTarget = nullptr;
+    unknownTable(target)->release(target);
     return true;
 }
 
@@ -585,15 +611,15 @@ void clearWindow(Window window, ColorRef color) noexcept {
 }
 
 void invalidate(Window window, std::int32_t left, std::int32_t top, std::int32_t right,
-                std::int32_t bottom) noexcept {
+                std::int32_t bottom, bool erase) noexcept {
     if (WindowTag* w = checkedWindow(window)) {
-        addToUpdate(w, Rectangle{left, top, right, bottom});
+        addToUpdate(w, Rectangle{left, top, right, bottom}, erase);
     }
 }
 
-void invalidateAll(Window window) noexcept {
+void invalidateAll(Window window, bool erase) noexcept {
     if (WindowTag* w = checkedWindow(window)) {
-        addToUpdate(w, Rectangle{0, 0, w->framebuffer.width, w->framebuffer.height});
+        addToUpdate(w, Rectangle{0, 0, w->framebuffer.width, w->framebuffer.height}, erase);
     }
 }
 

@@ -356,6 +356,20 @@ TEST_F(PluginDll, EveryOpcodeAnswersAsTheInterfaceTableSays) {
     EXPECT_STREQ(name, "Talvo's VST-MELP");
 }
 
+TEST_F(PluginDll, ProgramNameIsTheOneTheHostGave) {
+    host::AEffect* e = open();
+    ASSERT_NE(e, nullptr);
+    char name[256] = "Live mix";
+    EXPECT_EQ(call(e, host::effSetProgramName, 0, 0, name), 0);
+    std::memset(name, 'x', sizeof name);
+    EXPECT_EQ(call(e, host::effGetProgramName, 0, 0, name), 0);
+    EXPECT_STREQ(name, "Live mix");
+    host::AEffect* other = open();
+    ASSERT_NE(other, nullptr);
+    call(other, host::effGetProgramName, 0, 0, name);
+    EXPECT_STREQ(name, "Talvo's VST-MELP") << "each plug-in keeps its own name";
+}
+
 TEST_F(PluginDll, TextOpcodesSurviveNullPointers) {
     host::AEffect* e = open();
     ASSERT_NE(e, nullptr);

@@ -35,7 +35,8 @@ host::intptr MELP_CDECL FakeHost::callback(host::AEffect* effect, host::int32 op
     if (opcode == kCanDoRequest && ptr) {
         self->canDoQuestions.emplace_back(static_cast<const char*>(ptr));
     }
-    if (auto handler = self->handlers.find(opcode); handler != self->handlers.end()) {
+    if (auto handler = self->handlers.find(opcode);
+        handler != self->handlers.end() && handler->second) {
         return handler->second(request);
     }
     if (auto fixed = self->answers.find(opcode); fixed != self->answers.end()) {

@@ -40,7 +40,7 @@ public:
     // A fixed answer for a request number.
     void answer(host::int32 opcode, host::intptr value) { answers[opcode] = value; }
     // An answer computed per call (also for side effects such as calling back into the
-    // plug-in); replaces a fixed answer for that opcode.
+    // plug-in); replaces a fixed answer for that opcode. An empty handler removes it.
     void respond(host::int32 opcode, std::function<host::intptr(const HostRequest&)> handler) {
         handlers[opcode] = std::move(handler);
     }

@@ -84,9 +84,22 @@ TEST_F(EditorBaseTest, AnswersTheHostWithoutAFrame) {
     EXPECT_EQ(dispatch(61 /* effSetEditKnobMode */, 0, 2), 1);
     EXPECT_EQ(host::knobMode, 2);
     EXPECT_FALSE(base->wheel(1.0f));
-    base->redraw(nullptr);
     base->pumpIdle();  // no frame: only the host idle
     EXPECT_EQ(idleTimes.size(), 1u);
+}
+
+TEST_F(EditorBaseTest, RedrawWithoutAFrameDrawsNothing) {
+    // Once open and closed, so that a redraw through a stale frame or window would show.
+    openBase();
+    dispatch(15 /* effEditClose */);
+    ASSERT_EQ(base->frame, nullptr);
+    const platform::ColorRef before = headless::pixel(hostWindow, 20, 20);
+    const std::int32_t invalidBefore = headless::counters().invalidHandles;
+    const platform::LiveObjects objectsBefore = platform::liveObjects();
+    base->redraw(nullptr);
+    EXPECT_EQ(headless::pixel(hostWindow, 20, 20), before);
+    EXPECT_EQ(headless::counters().invalidHandles, invalidBefore);
+    EXPECT_EQ(platform::liveObjects().devices, objectsBefore.devices);
 }
 
 TEST_F(EditorBaseTest, KeysGoToTheFrameWhichTakesNone) {
@@ -157,8 +170,8 @@ TEST_F(EditorBaseTest, PumpWorksAtOnceAfterAQuietSpellAndRateLimitsATightLoop) {
 TEST_F(EditorBaseTest, PumpRunsTheIdleAndOnePaintMessage) {
     openBase();
     base->control->setValue(0.25f);
-    headless::invalidate(base->frame->window(), 0, 0, 10, 10);
-    headless::invalidate(hostWindow, 0, 0, 10, 10);
+    headless::invalidate(base->frame->window(), 0, 0, 10, 10, false);
+    headless::invalidate(hostWindow, 0, 0, 10, 10, true);
     const int paints = headless::counters().paintsDispatched;
     const int draws = base->control->draws;
     base->pumpIdle();

@@ -35,6 +35,9 @@ enum : host::int32 {
     effEditIdle = 19,
     audioMasterAutomate = 0,
     audioMasterVersion = 1,
+    audioMasterIdle = 3,
+    audioMasterBeginEdit = 43,
+    audioMasterEndEdit = 44,
 };
 
 // First unlit column of a level bar for a magnitude in the top 20 dB of the scale: the
@@ -128,6 +131,36 @@ protected:
     }
     platform::ColorRef px(std::int32_t x, std::int32_t y) const {
         return headless::pixel(panel, x, y);
+    }
+
+    // Presses the left button on the panel point (x, y), holds it for holdMs and lets go;
+    // the panel's idle requests meanwhile get whatever the host's responder answers.
+    void hold(std::int32_t x, std::int32_t y, std::uint32_t holdMs) {
+        headless::clearInputScript();
+        headless::scheduleClick(headless::now(), 50 + x, 60 + y, holdMs);
+        headless::dispatchPendingMessages();
+        headless::advanceTime(holdMs + 1);
+        headless::dispatchPendingMessages();
+    }
+    // The automation the host heard for one parameter, in order.
+    std::vector<float> automationOf(host::int32 index) const {
+        std::vector<float> values;
+        for (const auto& request : host.requestsOf(audioMasterAutomate)) {
+            if (request.index == index) {
+                values.push_back(request.opt);
+            }
+        }
+        return values;
+    }
+    void expectNothingLeftBehind() const {
+        const platform::LiveObjects now = platform::liveObjects();
+        EXPECT_EQ(now.windows, baseline.windows);
+        EXPECT_EQ(now.bitmaps, baseline.bitmaps);
+        EXPECT_EQ(now.devices, baseline.devices);
+        EXPECT_EQ(now.pens, baseline.pens);
+        EXPECT_EQ(now.brushes, baseline.brushes);
+        EXPECT_EQ(now.fonts, baseline.fonts);
+        EXPECT_EQ(headless::oleBalance(), 0);
     }
 
     testing::FakeHost host;
@@ -302,10 +335,130 @@ TEST_F(PluginPanel, HostClosingTheEditorWhileAButtonIsHeld) {
     dispatch(effEditClose);
     dispatch(effClose);
     effect = nullptr;
-    const platform::LiveObjects now = platform::liveObjects();
-    EXPECT_EQ(now.windows, baseline.windows);
-    EXPECT_EQ(now.bitmaps, baseline.bitmaps);
-    EXPECT_EQ(now.devices, baseline.devices);
+    expectNothingLeftBehind();
+}
+
+// A host may close the whole plug-in from its answer to the idle request a click pumps: an
+// on/off button's one pump, or the pumps of a held momentary button. The effect, its editor
+// and the frame outlive the click (AddressSanitizer watches), the held button stops at
+// once, the host hears nothing after effClose, and everything is freed once the click ends.
+TEST_F(PluginPanel, HostClosingThePlugInFromTheIdleOfAClick) {
+    struct Case {
+        const char* what;
+        std::int32_t x, y;
+    };
+    for (const Case& c : {Case{"peak-mode button", 368, 60}, Case{"held peak clear", 368, 49}}) {
+        SCOPED_TRACE(c.what);
+        if (!effect) {
+            host.respond(audioMasterIdle, nullptr);
+            effect = melpPluginEntry(&testing::FakeHost::callback);
+            ASSERT_NE(effect, nullptr);
+        }
+        open(hostWindow);
+        idle(2);
+        std::size_t heardBeforeClose = 0;
+        int idles = 0;
+        host.respond(audioMasterIdle, [&](const testing::HostRequest&) {
+            if (idles++ == 0) {
+                dispatch(effClose);
+                heardBeforeClose = host.log.size();
+            }
+            return host::intptr{0};
+        });
+        hold(c.x, c.y, 400);
+        effect = nullptr;
+        EXPECT_EQ(idles, 1) << "the held button stops pumping once the plug-in is closed";
+        EXPECT_EQ(host.log.size(), heardBeforeClose) << "the host heard from a closed plug-in";
+        EXPECT_TRUE(headless::childrenOf(hostWindow).empty());
+        expectNothingLeftBehind();
+    }
+}
+
+// A host that closes the editor (and maybe opens it again) from the idle answer while a
+// button is being clicked still hears the whole edit: one begin-edit, one end-edit, the
+// press and the release. The old frame's page work is gone with it; a new panel is
+// untouched by the old button.
+TEST_F(PluginPanel, HostClosingOrReopeningTheEditorFromTheIdleOfAClick) {
+    struct Case {
+        const char* what;
+        std::int32_t x, y, tag;
+        bool held, reopen;
+        std::vector<float> heard;
+    };
+    const Case cases[] = {
+        {"held peak clear, closed", 368, 49, 1, true, false, {1.0f, 0.0f}},
+        {"held peak clear, reopened", 368, 49, 1, true, true, {1.0f, 0.0f}},
+        {"held analyser-page button, reopened", 53, 65, 9, true, true, {1.0f, 0.0f}},
+        {"peak-mode button, closed", 368, 60, 2, false, false, {1.0f}},
+        {"peak-mode button, reopened", 368, 60, 2, false, true, {1.0f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.respond(audioMasterIdle, nullptr);
+        open(hostWindow);
+        idle(2);
+        host.clear();
+        int idles = 0;
+        host.respond(audioMasterIdle, [&](const testing::HostRequest&) {
+            if (idles++ == 0) {
+                dispatch(effEditClose);
+                if (c.reopen) {
+                    dispatch(effEditOpen, 0, 0, hostWindow);
+                }
+            }
+            return host::intptr{0};
+        });
+        hold(c.x, c.y, 400);
+        EXPECT_EQ(idles, 1) << "the press ends with its frame";
+        EXPECT_EQ(automationOf(c.tag), c.heard);
+        const std::size_t edits = c.held ? 1u : 0u;
+        ASSERT_EQ(host.count(audioMasterBeginEdit), edits);
+        ASSERT_EQ(host.count(audioMasterEndEdit), edits);
+        if (c.held) {
+            EXPECT_EQ(host.requestsOf(audioMasterBeginEdit)[0].index, c.tag);
+            EXPECT_EQ(host.requestsOf(audioMasterEndEdit)[0].index, c.tag);
+        }
+        host.respond(audioMasterIdle, nullptr);
+        if (c.reopen) {
+            ASSERT_EQ(headless::childrenOf(hostWindow).size(), 1u) << "only the new panel";
+            panel = headless::childrenOf(hostWindow)[0];
+            headless::dispatchPendingMessages();
+            process(1.0, sine(1000.0, 0.5, 0.5));
+            idle(2);
+            // Still the level page, its bars moving.
+            EXPECT_NEAR(litEnd(50), levelBarEnd(0.5 * 2.0 / pi), 1);
+            dispatch(effEditClose);
+        }
+        EXPECT_TRUE(headless::childrenOf(hostWindow).empty());
+    }
+    dispatch(effClose);
+    effect = nullptr;
+    expectNothingLeftBehind();
+}
+
+// While Pk Clr is held the lamps go on showing the overs: one lights as the over arrives
+// during the hold, not only after the release.
+TEST_F(PluginPanel, OverLampsStayLiveWhileAButtonIsHeld) {
+    open(hostWindow);
+    idle(2);
+    ASSERT_EQ(px(288, 47), dark);
+    int idles = 0;
+    bool litDuringHold = false;
+    host.respond(audioMasterIdle, [&](const testing::HostRequest&) {
+        if (++idles == 1) {
+            process(0.05, [](int n, float* l, float* r) {
+                *l = n == 10 ? 1.5f : 0.1f;
+                *r = 0.1f;
+            });
+        } else {
+            litDuringHold |= px(288, 47) == red;
+        }
+        return host::intptr{0};
+    });
+    hold(53, 49, 400);  // the level-page button, held
+    EXPECT_GE(idles, 4);
+    EXPECT_TRUE(litDuringHold);
+    EXPECT_EQ(px(288, 72), dark);
 }
 
 TEST_F(PluginPanel, ManyOpenCloseCyclesLeaveNothingBehind) {
@@ -324,14 +477,7 @@ TEST_F(PluginPanel, ManyOpenCloseCyclesLeaveNothingBehind) {
     }
     dispatch(effClose);
     effect = nullptr;
-    const platform::LiveObjects now = platform::liveObjects();
-    EXPECT_EQ(now.windows, baseline.windows);
-    EXPECT_EQ(now.bitmaps, baseline.bitmaps);
-    EXPECT_EQ(now.devices, baseline.devices);
-    EXPECT_EQ(now.pens, baseline.pens);
-    EXPECT_EQ(now.brushes, baseline.brushes);
-    EXPECT_EQ(now.fonts, baseline.fonts);
-    EXPECT_EQ(headless::oleBalance(), 0);
+    expectNothingLeftBehind();
 }
 
 }  // namespace

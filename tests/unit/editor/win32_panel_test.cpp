@@ -13,6 +13,7 @@
 
 #include "host/effect_record.h"
 #include "platform/testing/dll_loader.h"
+#include "platform/testing/input.h"
 #include "platform/testing/panel_probe.h"
 #include "platform/testing/test_window.h"
 #include "tests/support/fake_host.h"
@@ -34,6 +35,7 @@ enum : host::int32 {
     effEditIdle = 19,
     audioMasterAutomate = 0,
     audioMasterVersion = 1,
+    audioMasterIdle = 3,
     audioMasterBeginEdit = 43,
     audioMasterEndEdit = 44,
 };
@@ -242,6 +244,74 @@ TEST_F(Win32Panel, ARealClickSwitchesToTheAnalyserPageAndReachesTheHost) {
         }
     }
     EXPECT_EQ(differing, 0);
+}
+
+// A host closing the plug-in, or only its editor, from its answer to the idle request of a
+// click: an on/off button's one pump, or a held momentary button's. The real DLL must come
+// through (the press ends at once, the host hears nothing after effClose and the release
+// after effEditClose) and leave no window behind.
+TEST_F(Win32Panel, HostClosingFromTheIdleOfAClick) {
+    struct Case {
+        const char* what;
+        std::int32_t x, y, tag;
+        bool wholePlugIn;
+    };
+    const Case cases[] = {
+        {"peak-mode button, effClose", 368, 60, 2, true},
+        {"held peak clear, effClose", 368, 49, 1, true},
+        {"peak-mode button, effEditClose", 368, 60, 2, false},
+        {"held peak clear, effEditClose", 368, 49, 1, false},
+    };
+    const std::int32_t windowsBefore = probe::processWindowCount();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!effect) {
+            createEffect();
+        }
+        open();
+        idle(2);
+        host.clear();
+        std::size_t heardBeforeClose = 0;
+        int idles = 0;
+        host.respond(audioMasterIdle, [&](const testing::HostRequest&) {
+            if (idles++ == 0) {
+                dispatch(c.wholePlugIn ? effClose : effEditClose);
+                heardBeforeClose = host.log.size();
+            }
+            return host::intptr{0};
+        });
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        ASSERT_TRUE(probe::clientOrigin(panel, &x, &y));
+        probe::moveCursor(x + c.x, y + c.y);
+        probe::pressKey(0x01 /* VK_LBUTTON */);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (idles == 0 && std::chrono::steady_clock::now() < deadline) {
+            probe::processMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        probe::releaseKey(0x01);
+        probe::processMessages();
+        host.respond(audioMasterIdle, nullptr);
+        ASSERT_EQ(idles, 1) << "the click pumped the host's idle once and stopped";
+        if (c.wholePlugIn) {
+            effect = nullptr;
+            EXPECT_EQ(host.log.size(), heardBeforeClose);
+        } else {
+            std::vector<float> heard;
+            for (const auto& request : host.requestsOf(audioMasterAutomate)) {
+                EXPECT_EQ(request.index, c.tag);
+                heard.push_back(request.opt);
+            }
+            const std::vector<float> expected =
+                c.tag == 1 ? std::vector<float>{1.0f, 0.0f} : std::vector<float>{1.0f};
+            EXPECT_EQ(heard, expected);
+            EXPECT_EQ(host.count(audioMasterBeginEdit), host.count(audioMasterEndEdit));
+        }
+        EXPECT_EQ(probe::firstChildWindow(hostWindow), nullptr);
+        EXPECT_EQ(probe::processWindowCount(), windowsBefore);
+    }
+    probe::releaseAllKeys();
 }
 
 TEST_F(Win32Panel, HundredOpenCloseCyclesLeaveWindowsAndClassesAsTheyWere) {

@@ -5,8 +5,11 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "host/opcodes.h"
+#include "tests/support/fake_host.h"
 #include "tests/unit/host/test_effect.h"
 
 using namespace melp;
@@ -279,4 +282,196 @@ TEST(Dispatcher, EditRectWithTheDefaultEditor) {
     EXPECT_EQ(call(effect, host::effEditGetRect, 0, 0, &rect), 0);
     EXPECT_EQ(rect, nullptr);
     EXPECT_EQ(call(effect, host::effEditGetRect, 0, 0, nullptr), 0);
+}
+
+namespace {
+
+// Records the one operation each opcode reached, with its arguments: indices and values as
+// numbers, the host's pointer as "ptr" (anything else as "other"), so that an argument
+// routed to the wrong place or two swapped arguments show.
+class RoutingEffect : public host::ExtendedEffect {
+public:
+    explicit RoutingEffect(void* hostPointer) : ExtendedEffect(nullptr, 1, 11), expected(hostPointer) {}
+    void processAccumulate(float**, float**, host::int32) noexcept override {}
+
+    std::string p(const void* ptr) const { return ptr == expected ? "ptr" : ptr ? "other" : "null"; }
+    void note(const std::string& call) { calls.push_back(call); }
+    static std::string n(long long v) { return std::to_string(v); }
+
+    void renameProgram(const char* name) noexcept override {
+        note(std::string("renameProgram ") + (name ? name : "null"));
+    }
+    bool onStringToParameter(host::int32 index, char* text) noexcept override {
+        note("onStringToParameter " + n(index) + " " + p(text));
+        return true;
+    }
+    bool onCopyProgram(host::int32 destination) noexcept override {
+        note("onCopyProgram " + n(destination));
+        return true;
+    }
+    bool inputProperties(host::int32 index, host::VstPinProperties* properties) noexcept override {
+        note("inputProperties " + n(index) + " " + p(properties));
+        return true;
+    }
+    bool outputProperties(host::int32 index, host::VstPinProperties* properties) noexcept override {
+        note("outputProperties " + n(index) + " " + p(properties));
+        return true;
+    }
+    bool onOfflinePrepare(host::VstOfflineTask* task, host::int32 count) noexcept override {
+        note("onOfflinePrepare " + p(task) + " " + n(count));
+        return true;
+    }
+    bool onOfflineRun(host::VstOfflineTask* task, host::int32 count) noexcept override {
+        note("onOfflineRun " + p(task) + " " + n(count));
+        return true;
+    }
+    host::intptr onVendorCall(host::int32 index, host::intptr value, void* ptr,
+                              float opt) noexcept override {
+        note("onVendorCall " + n(index) + " " + n(value) + " " + p(ptr) + " " +
+             std::to_string(opt));
+        return 0x1234;
+    }
+    bool onViewPosition(host::int32 x, host::int32 y) noexcept override {
+        note("onViewPosition " + n(x) + " " + n(y));
+        return true;
+    }
+    bool parameterProperties(host::int32 index,
+                             host::VstParameterProperties* properties) noexcept override {
+        note("parameterProperties " + n(index) + " " + p(properties));
+        return true;
+    }
+    host::int32 midiProgramName(host::int32 channel, host::MidiProgramName* name) noexcept override {
+        note("midiProgramName " + n(channel) + " " + p(name));
+        return 21;
+    }
+    host::int32 currentMidiProgram(host::int32 channel,
+                                   host::MidiProgramName* current) noexcept override {
+        note("currentMidiProgram " + n(channel) + " " + p(current));
+        return 22;
+    }
+    host::int32 midiProgramCategory(host::int32 channel,
+                                    host::MidiProgramCategory* category) noexcept override {
+        note("midiProgramCategory " + n(channel) + " " + p(category));
+        return 23;
+    }
+    bool midiProgramsChanged(host::int32 channel) noexcept override {
+        note("midiProgramsChanged " + n(channel));
+        return true;
+    }
+    bool midiKeyName(host::int32 channel, host::MidiKeyName* key) noexcept override {
+        note("midiKeyName " + n(channel) + " " + p(key));
+        return true;
+    }
+    host::int32 nextShellPlugin(char* name) noexcept override {
+        note("nextShellPlugin " + p(name));
+        return 24;
+    }
+    host::int32 onBeginLoadBank(host::VstPatchChunkInfo* info) noexcept override {
+        note("onBeginLoadBank " + p(info));
+        return 25;
+    }
+    host::int32 onBeginLoadProgram(host::VstPatchChunkInfo* info) noexcept override {
+        note("onBeginLoadProgram " + p(info));
+        return 26;
+    }
+
+    const void* expected;
+    std::vector<std::string> calls;
+};
+
+}  // namespace
+
+// Every routed opcode through the record: which operation, which argument where, and what
+// the host gets back. The host passes index 3, value 7, its pointer and opt 0.5.
+TEST(Dispatcher, ArgumentsReachTheirOperationsThroughTheRecord) {
+    char hostBuffer[64] = "Live mix";
+    struct Route {
+        host::int32 opcode;
+        const char* reached;
+        host::intptr answer;
+    };
+    const Route routes[] = {
+        {host::effSetProgramName, "renameProgram Live mix", 0},
+        {host::effString2Parameter, "onStringToParameter 3 ptr", 1},
+        {host::effCopyProgram, "onCopyProgram 3", 1},
+        {host::effGetInputProperties, "inputProperties 3 ptr", 1},
+        {host::effGetOutputProperties, "outputProperties 3 ptr", 1},
+        {host::effOfflinePrepare, "onOfflinePrepare ptr 7", 1},
+        {host::effOfflineRun, "onOfflineRun ptr 7", 1},
+        {host::effVendorSpecific, "onVendorCall 3 7 ptr 0.500000", 0x1234},
+        {host::effSetViewPosition, "onViewPosition 3 7", 1},
+        {host::effGetParameterProperties, "parameterProperties 3 ptr", 1},
+        {host::effGetMidiProgramName, "midiProgramName 3 ptr", 21},
+        {host::effGetCurrentMidiProgram, "currentMidiProgram 3 ptr", 22},
+        {host::effGetMidiProgramCategory, "midiProgramCategory 3 ptr", 23},
+        {host::effHasMidiProgramsChanged, "midiProgramsChanged 3", 1},
+        {host::effGetMidiKeyName, "midiKeyName 3 ptr", 1},
+        {host::effShellGetNextPlugin, "nextShellPlugin ptr", 24},
+        {host::effBeginLoadBank, "onBeginLoadBank ptr", 25},
+        {host::effBeginLoadProgram, "onBeginLoadProgram ptr", 26},
+    };
+    for (const Route& route : routes) {
+        RoutingEffect effect(hostBuffer);
+        EXPECT_EQ(call(effect, route.opcode, 3, 7, hostBuffer, 0.5f), route.answer) << route.opcode;
+        ASSERT_EQ(effect.calls.size(), 1u) << route.opcode;
+        EXPECT_EQ(effect.calls[0], route.reached) << route.opcode;
+    }
+}
+
+namespace {
+std::vector<std::string> closingEvents;
+
+class ClosingEffect : public TestEffect {
+public:
+    ClosingEffect() : TestEffect(nullptr) {}
+    ~ClosingEffect() override { closingEvents.push_back("destroyed"); }
+    void onClose() noexcept override { closingEvents.push_back("onClose"); }
+};
+}  // namespace
+
+TEST(Dispatcher, CloseRunsTheCloseOperationThenDestroysTheEffect) {
+    closingEvents.clear();
+    auto* effect = new ClosingEffect;
+    EXPECT_EQ(call(*effect, host::effClose), 1);
+    const std::vector<std::string> expected = {"onClose", "destroyed"};
+    EXPECT_EQ(closingEvents, expected);
+}
+
+namespace {
+// An effect whose effIdle asks the host for idle twice, as a plug-in's own work might.
+class IdlingEffect : public TestEffect {
+public:
+    IdlingEffect() : TestEffect(&melp::testing::FakeHost::callback) {}
+    host::int32 onIdle() noexcept override {
+        hostIdle();
+        aliveAfterFirstAnswer = liveCount;
+        hostIdle();
+        return 3;
+    }
+    // Outside the object, which is gone when the test reads it.
+    static inline int aliveAfterFirstAnswer = 0;
+};
+}  // namespace
+
+// A host that closes the effect from its answer to one of the effect's own requests: the
+// effect lives until the call the request came from returns, and the host hears nothing
+// more from it meanwhile; further calls on the closed record are not passed on.
+TEST(Dispatcher, CloseFromInsideACallWaitsForTheCall) {
+    melp::testing::FakeHost fake;
+    const int liveBefore = TestEffect::liveCount;
+    auto* effect = new IdlingEffect;
+    host::AEffect* record = &effect->record;
+    host::intptr innerClose = 0;
+    host::intptr callOnClosed = -1;
+    fake.respond(host::audioMasterIdle, [&](const melp::testing::HostRequest& request) {
+        innerClose = record->dispatcher(request.effect, host::effClose, 0, 0, nullptr, 0.0f);
+        callOnClosed = record->dispatcher(request.effect, host::effIdentify, 0, 0, nullptr, 0.0f);
+        return host::intptr{0};
+    });
+    EXPECT_EQ(record->dispatcher(record, host::effIdle, 0, 0, nullptr, 0.0f), 3);
+    EXPECT_EQ(innerClose, 1);
+    EXPECT_EQ(callOnClosed, 0);
+    EXPECT_EQ(IdlingEffect::aliveAfterFirstAnswer, liveBefore + 1);
+    EXPECT_EQ(fake.count(host::audioMasterIdle), 1u) << "the second request reached the host";
+    EXPECT_EQ(TestEffect::liveCount, liveBefore) << "destroyed once the call returned";
 }

@@ -59,8 +59,12 @@ TEST(EffectRecord, RecordIsTheLastField) {
     PlainEffect effect;
     const auto* begin = reinterpret_cast<const char*>(&effect);
     const auto* recordEnd = reinterpret_cast<const char*>(&effect.record + 1);
-    EXPECT_GT(reinterpret_cast<const char*>(&effect.record),
-              reinterpret_cast<const char*>(&effect.blockSize));
+    // blockSize is the field right before the record: nothing lies between them but the
+    // record's alignment.
+    const auto* blockSizeEnd = reinterpret_cast<const char*>(&effect.blockSize + 1);
+    const auto gap = static_cast<std::size_t>(reinterpret_cast<const char*>(&effect.record) -
+                                              blockSizeEnd);
+    EXPECT_LT(gap, alignof(host::AEffect));
     EXPECT_EQ(static_cast<std::size_t>(recordEnd - begin), sizeof(PlainEffect));
 }
 

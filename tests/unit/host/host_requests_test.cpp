@@ -2,6 +2,7 @@
 // answer into its result, and what it answers when there is no host callback.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #include "host/capabilities.h"
@@ -15,7 +16,8 @@ using melp::testing::TestEffect;
 
 namespace {
 
-int dummy[4];
+// Never written by the wrappers: pointer arguments point into it.
+int dummy[4] = {0x11111111, 0x22222222, 0x33333333, 0x44444444};
 void* const kPointer = &dummy[1];
 
 struct Wrapper {
@@ -164,10 +166,16 @@ TEST(HostRequests, AnswerZeroIsConverted) {
 
 TEST(HostRequests, NoHostAnswersTheNoHostValue) {
     for (const Wrapper& w : wrappers()) {
-        FakeHost fake;
         TestEffect effect(nullptr);
+        const int dummyBefore[4] = {dummy[0], dummy[1], dummy[2], dummy[3]};
+        host::AEffect recordBefore;
+        std::memcpy(&recordBefore, &effect.record, sizeof recordBefore);
         EXPECT_EQ(w.call(effect), w.noHost) << w.name;
-        EXPECT_TRUE(fake.log.empty()) << w.name;
+        // Calls nothing: neither an operation of the effect nor a write through the
+        // pointer it was given, and the record stays as it was.
+        EXPECT_TRUE(effect.calls.empty()) << w.name;
+        EXPECT_EQ(std::memcmp(dummyBefore, dummy, sizeof dummy), 0) << w.name;
+        EXPECT_EQ(std::memcmp(&recordBefore, &effect.record, sizeof recordBefore), 0) << w.name;
     }
     TestEffect effect(nullptr);
     EXPECT_EQ(effect.hostSampleRate(), 44100.0f);

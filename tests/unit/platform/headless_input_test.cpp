@@ -152,23 +152,42 @@ TEST_F(Input, PollingLoopWithoutSleepEndsAfterTheScript) {
     EXPECT_GT(loops, 0u);
 }
 
+// The smallest COM object: only its reference count matters here.
+class CountedUnknown {
+public:
+    virtual std::int32_t QueryInterface(const void*, void** object) noexcept {
+        *object = nullptr;
+        return static_cast<std::int32_t>(0x80004002u);
+    }
+    virtual std::uint32_t AddRef() noexcept { return ++references; }
+    virtual std::uint32_t Release() noexcept { return --references; }
+    virtual ~CountedUnknown() = default;
+    std::uint32_t references = 0;
+};
+
 TEST(ObjectLinking, DropRegistrationNeedsOleAndIsExclusive) {
     headless::reset();
     Window window = headless::createHostWindow(0, 0, 10, 10);
-    int target = 0;
+    CountedUnknown target;
     const std::int32_t balance = headless::oleBalance();
     ASSERT_EQ(balance, 0);
     EXPECT_FALSE(registerDragDrop(window, &target));
     oleInitialize();
     EXPECT_EQ(headless::counters().oleInitializations, 1);
+    EXPECT_EQ(target.references, 0u) << "a refused registration takes no reference";
     EXPECT_TRUE(registerDragDrop(window, &target));
     EXPECT_EQ(headless::dropTarget(window), &target);
+    EXPECT_EQ(target.references, 1u) << "the registration holds a reference, as OLE's does";
     EXPECT_FALSE(registerDragDrop(window, &target));
+    EXPECT_EQ(target.references, 1u);
     EXPECT_TRUE(revokeDragDrop(window));
+    EXPECT_EQ(target.references, 0u) << "and gives it back when revoked";
     EXPECT_FALSE(revokeDragDrop(window));
+    EXPECT_EQ(target.references, 0u);
     EXPECT_EQ(headless::dropTarget(window), nullptr);
     headless::switches().dragDropRegistrationFails = true;
     EXPECT_FALSE(registerDragDrop(window, &target));
+    EXPECT_EQ(target.references, 0u);
     oleUninitialize();
     EXPECT_EQ(headless::oleBalance(), balance);
     headless::destroyWindowFromOutside(window);

@@ -92,8 +92,8 @@ TEST_F(Windows, NewChildIsWhollyInvalidAndPaintsOnce) {
 TEST_F(Windows, PaintIsClippedToTheUpdateRectangle) {
     dispatchOnePaintMessage();
     headless::clearWindow(child, 0);
-    headless::invalidate(child, 5, 6, 10, 12);
-    headless::invalidate(child, 8, 8, 12, 9);  // united into one rectangle
+    headless::invalidate(child, 5, 6, 10, 12, false);
+    headless::invalidate(child, 8, 8, 12, 9, false);  // united into one rectangle
     ASSERT_TRUE(dispatchOnePaintMessage());
     EXPECT_EQ(lastPaint.left, 5);
     EXPECT_EQ(lastPaint.top, 6);
@@ -104,6 +104,27 @@ TEST_F(Windows, PaintIsClippedToTheUpdateRectangle) {
     EXPECT_EQ(headless::pixel(child, 4, 6), 0u);
     EXPECT_EQ(headless::pixel(child, 12, 11), 0u);
     EXPECT_EQ(headless::pixel(child, 5, 12), 0u);
+}
+
+// BeginPaint erases (with the class brush) only what was invalidated with erasing asked for:
+// otherwise a paint that draws nothing leaves the old pixels.
+TEST_F(Windows, PaintErasesOnlyWhenAsked) {
+    dispatchOnePaintMessage();
+    EXPECT_EQ(headless::pixel(host, 1, 1), 0u) << "a host window starts valid";
+    headless::clearWindow(host, 0x00123456u);
+    headless::invalidate(host, 0, 0, 10, 10, false);
+    EXPECT_TRUE(dispatchOnePaintMessage());
+    EXPECT_FALSE(hasUpdateRect(host));
+    EXPECT_EQ(headless::pixel(host, 1, 1), 0x00123456u);
+    headless::invalidate(host, 0, 0, 10, 10, false);
+    headless::invalidate(host, 5, 5, 20, 20, true);  // one erase marks the whole region
+    EXPECT_TRUE(dispatchOnePaintMessage());
+    EXPECT_EQ(headless::pixel(host, 1, 1), 0x00F0F0F0u);
+    EXPECT_EQ(headless::pixel(host, 19, 19), 0x00F0F0F0u);
+    EXPECT_EQ(headless::pixel(host, 25, 25), 0x00123456u);
+    headless::invalidateAll(host, false);
+    EXPECT_TRUE(dispatchOnePaintMessage());
+    EXPECT_EQ(headless::pixel(host, 1, 1), 0x00F0F0F0u) << "the erase was used up";
 }
 
 TEST_F(Windows, PaintPumpLeavesButtonMessagesQueued) {

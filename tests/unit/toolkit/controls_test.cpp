@@ -97,7 +97,9 @@ TEST_F(ControlsTest, StripDisplayPicksItsFrameByRounding) {
                                          Point{0, 0});
     const std::pair<float, std::int32_t> cases[] = {
         {-1.0f, 0}, {0.0f, 0}, {0.0999f, 0}, {0.1f, 1}, {0.6f, 3}, {0.95f, 5}, {1.0f, 5},
-        {1.5f, 5}};
+        {1.5f, 5},
+        // 0.7f is 0.69999999 and 0.9f 0.89999998: 5 x value + 0.5 lies just under 4 and 5.
+        {0.7f, 3}, {0.9f, 4}};
     for (const auto& c : cases) {
         strip->setValue(c.first);
         EXPECT_EQ(strip->frameIndex(), c.second) << c.first;

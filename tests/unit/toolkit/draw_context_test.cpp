@@ -67,6 +67,20 @@ TEST_F(DrawContextTest, OutlineAndFillCoverTheRectangleWithoutOverlap) {
     EXPECT_EQ(pixel(host, 4, 4), black);
 }
 
+// Nothing lies strictly inside a rectangle without width or height, reversed ones included:
+// such a fill paints nothing at all.
+TEST_F(DrawContextTest, FillOfARectangleWithoutInsidePaintsNothing) {
+    {
+        WindowContext context(host);
+        context->setFillColor(toColor(red));
+        for (const Rect& rect : {Rect{5, 5, 5, 15}, Rect{5, 5, 15, 5}, Rect{5, 5, 6, 15},
+                                 Rect{5, 5, 15, 6}, Rect{9, 5, 5, 15}, Rect{5, 9, 15, 5}}) {
+            context->fillRect(rect);
+        }
+    }
+    EXPECT_EQ(firstLitColumn(0, 20, 0, 20), -1);
+}
+
 TEST_F(DrawContextTest, LineStopsOnePixelShortOfItsEnd) {
     {
         WindowContext context(host);

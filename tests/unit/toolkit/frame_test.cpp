@@ -4,9 +4,11 @@
 
 #include <cstdio>
 
+#include "platform/testing/input.h"
 #include "tests/unit/toolkit/toolkit_test.h"
 #include "toolkit/control.h"
 #include "toolkit/frame.h"
+#include "toolkit/frame_drop_target.h"
 
 namespace melp::toolkit::test {
 namespace {
@@ -321,6 +323,46 @@ TEST_F(FrameTest, AfterTheHostDestroysItsWindowIdleDrawsNothing) {
 #endif
 }
 
+namespace {
+// Takes every wheel turn and notes where its context places the window.
+class WheelView : public View {
+public:
+    WheelView() : View(Rect{-100000, -100000, 100000, 100000}) {}
+    bool wheel(DrawContext* context, Point where, float) noexcept override {
+        origin = context ? context->windowOrigin() : Point{-1, -1};
+        point = where;
+        return true;
+    }
+    Point origin{-1, -1};
+    Point point{-1, -1};
+};
+}  // namespace
+
+// Once the host has destroyed its window, the frame uses nothing of it: the mouse position
+// and the wheel's temporary context are in screen coordinates, and no call is given the dead
+// handle (which could by now name another window).
+TEST_F(FrameTest, AfterTheHostDestroysItsWindowTheMouseIsInScreenCoordinates) {
+    Frame* frame = openFrame(100, 80);
+    auto* view = new WheelView;
+    frame->addChild(view);
+    platform::testing::destroyTopLevelWindow(host);
+    host = nullptr;
+#if MELP_TOOLKIT_HEADLESS
+    const std::int32_t invalid = platform::headless::counters().invalidHandles;
+#endif
+    platform::testing::moveCursor(150, 100);
+    Point position;
+    EXPECT_TRUE(frame->mousePosition(position));
+    EXPECT_EQ(position, (Point{150, 100}));
+    EXPECT_TRUE(frame->wheel(nullptr, Point{0, 0}, 1.0f));
+    EXPECT_EQ(view->origin, (Point{0, 0}));
+    EXPECT_EQ(view->point, (Point{150, 100}));
+#if MELP_TOOLKIT_HEADLESS
+    EXPECT_EQ(platform::headless::counters().invalidHandles, invalid);
+#endif
+    delete frame;
+}
+
 TEST_F(FrameTest, WindowClassIsSharedAndUnregisteredWithTheLastFrame) {
     ASSERT_EQ(windowClassUseCount(), 0);
     Frame* first = openFrame(50, 50);
@@ -490,7 +532,10 @@ TEST_F(FrameTest, DropTargetIsRegisteredWithTheWindowAndRevokedAtTheEnd) {
     const std::int32_t registrations = headless::dropRegistrationCount();
     Frame* frame = openFrame(10, 10);
     EXPECT_TRUE(frame->dropTargetRegistered());
-    EXPECT_NE(headless::dropTarget(frame->window()), nullptr);
+    ASSERT_NE(headless::dropTarget(frame->window()), nullptr);
+    // The frame's own reference and the registration's.
+    EXPECT_EQ(static_cast<FrameDropTarget*>(headless::dropTarget(frame->window()))->referenceCount(),
+              2);
     EXPECT_EQ(headless::dropRegistrationCount(), registrations + 1);
     EXPECT_TRUE(frame->enableDropTarget(false));
     EXPECT_EQ(headless::dropTarget(frame->window()), nullptr);
