@@ -298,6 +298,12 @@ Display* pointerConnection() noexcept {
 
 bool queryPointer(std::int32_t* x, std::int32_t* y, unsigned int* mask) noexcept {
     Display* display = pointerConnection();
+    // The pointer is the screen's, as on Windows, even when the host has destroyed the window
+    // whose connection answered: then a connection is opened for the one question.
+    Display* const borrowed = display == nullptr ? openConnection() : nullptr;
+    if (borrowed != nullptr) {
+        display = borrowed;
+    }
     if (display == nullptr) {
         return false;
     }
@@ -305,8 +311,12 @@ bool queryPointer(std::int32_t* x, std::int32_t* y, unsigned int* mask) noexcept
     ::Window child = 0;
     int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
     unsigned int state = 0;
-    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY,
-                       &windowX, &windowY, &state)) {
+    const bool answered = XQueryPointer(display, DefaultRootWindow(display), &root, &child,
+                                        &rootX, &rootY, &windowX, &windowY, &state) != 0;
+    if (borrowed != nullptr) {
+        XCloseDisplay(borrowed);
+    }
+    if (!answered) {
         return false;
     }
     *x = rootX;
