@@ -23,8 +23,8 @@ endif()
 
 # The Linux plug-in library: the same plug-in behind `VSTPluginMain` and `main` (both the one
 # entry, host/entry_so.cpp), the compiler's runtime linked in, nothing else exported, no C
-# library symbol newer than GLIBC_2.17. The
-# finished library is copied to ${MELP_DIST_DIR}/MELP.so.
+# library symbol newer than GLIBC_2.17. The finished library is copied to
+# ${MELP_DIST_DIR}/MELP.so.
 if(NOT WIN32 AND MELP_SHARED_PLUGIN AND TARGET melp_plugin)
   add_library(MELP SHARED "${CMAKE_SOURCE_DIR}/host/entry_so.cpp")
   # The C library floor (platform/linux/glibc_compat.h) comes with the compiler's runtime.

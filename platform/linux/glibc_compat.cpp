@@ -54,12 +54,14 @@ namespace {
 
 struct ObjectQuery {
     uintptr_t address;
+    uintptr_t pageMask;
     dl_find_object* result;
     bool found;
 };
 
-// The link map is the loader's record whose dynamic section is the object's; objects opened
-// into another namespace (dlmopen) are not on this list and report none.
+// The link map is the loader's record whose dynamic section is the object's, looked up while
+// dl_iterate_phdr holds the loader's list; objects opened into another namespace (dlmopen)
+// are not on this list and report none.
 link_map* linkMapOf(uintptr_t dynamicSection) noexcept {
     for (link_map* map = _r_debug.r_map; map != nullptr; map = map->l_next) {
         if (reinterpret_cast<uintptr_t>(map->l_ld) == dynamicSection) return map;
@@ -71,13 +73,12 @@ link_map* linkMapOf(uintptr_t dynamicSection) noexcept {
 // byte to the end of its last loaded segment in memory.
 int matchObject(dl_phdr_info* info, size_t, void* data) noexcept {
     auto* query = static_cast<ObjectQuery*>(data);
-    const auto pageMask = ~(static_cast<uintptr_t>(sysconf(_SC_PAGESIZE)) - 1);
     uintptr_t start = UINTPTR_MAX, end = 0, ehFrame = 0, dynamicSection = 0;
     for (ElfW(Half) i = 0; i < info->dlpi_phnum; ++i) {
         const ElfW(Phdr)& segment = info->dlpi_phdr[i];
         const uintptr_t at = info->dlpi_addr + segment.p_vaddr;
         if (segment.p_type == PT_LOAD) {
-            start = std::min(start, at & pageMask);
+            start = std::min(start, at & query->pageMask);
             end = std::max(end, at + segment.p_memsz);
         } else if (segment.p_type == PT_GNU_EH_FRAME) {
             ehFrame = at;
@@ -119,7 +120,8 @@ MELP_HIDDEN char __libc_single_threaded = 0;
 
 // The unwinder's way to the frame tables of the object holding `address` (GLIBC_2.35).
 MELP_HIDDEN int _dl_find_object(void* address, dl_find_object* result) noexcept {
-    ObjectQuery query{reinterpret_cast<uintptr_t>(address), result, false};
+    const auto pageMask = ~(static_cast<uintptr_t>(sysconf(_SC_PAGESIZE)) - 1);
+    ObjectQuery query{reinterpret_cast<uintptr_t>(address), pageMask, result, false};
     dl_iterate_phdr(matchObject, &query);
     return query.found ? 0 : -1;
 }
