@@ -22,11 +22,13 @@ if(WIN32 AND TARGET melp_plugin)
 endif()
 
 # The Linux plug-in library: the same plug-in behind `VSTPluginMain` and `main` (both the one
-# entry, host/entry_so.cpp), the compiler's runtime linked in, nothing else exported. The
-# finished library is copied to ${MELP_DIST_DIR}/MELP.so.
+# entry, host/entry_so.cpp), the compiler's runtime linked in, nothing else exported, no C
+# library symbol newer than GLIBC_2.17. The finished library is copied to
+# ${MELP_DIST_DIR}/MELP.so.
 if(NOT WIN32 AND MELP_SHARED_PLUGIN AND TARGET melp_plugin)
   add_library(MELP SHARED "${CMAKE_SOURCE_DIR}/host/entry_so.cpp")
-  target_link_libraries(MELP PRIVATE melp_plugin melp_options)
+  # The C library floor (platform/linux/glibc_compat.h) comes with the compiler's runtime.
+  target_link_libraries(MELP PRIVATE melp_plugin melp_platform_glibc_compat melp_options)
   target_link_options(MELP PRIVATE
     -static-libstdc++ -static-libgcc
     "LINKER:--version-script=${CMAKE_SOURCE_DIR}/host/melp.map"

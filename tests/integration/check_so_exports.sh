@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the finished Linux library as a host's loader sees it: exactly the two entry names
 # VSTPluginMain and main, at one address, and dynamic dependencies on the C library, the X11
-# client libraries and FreeType only (the compiler's runtime is linked in).
+# client libraries and FreeType only (the compiler's runtime is linked in), and no C library
+# symbol newer than GLIBC_2.17, so that the library loads on every current distribution.
 # Usage: check_so_exports.sh <MELP.so>
 set -u
 so="$1"
@@ -46,9 +47,18 @@ if readelf -d "$so" | grep -q TEXTREL; then
   echo "has text relocations"
   status=1
 fi
-# What the newest C library symbol it asks for is: a host on an older system lacks it.
-glibc="$(objdump -T "$so" | grep -o 'GLIBC_[0-9.]*' | sort -t. -k2,2n -k3,3n -u | tail -n 1)"
+# A host on a system whose C library is older than a symbol's version cannot load the library.
+floor="2.17"
+versions="$(objdump -T "$so" | grep -o 'GLIBC_[0-9][0-9.]*' | sed 's/^GLIBC_//' | sort -V -u)"
+glibc="$(tail -n 1 <<<"$versions")"
+for version in $versions; do
+  if [[ "$(printf '%s\n' "$floor" "$version" | sort -V | tail -n 1)" != "$floor" ]]; then
+    echo "needs GLIBC_$version, newer than GLIBC_$floor:" \
+      $(objdump -T "$so" | awk -v v="(GLIBC_$version)" 'index($0, v) {print $NF}' | sort -u)
+    status=1
+  fi
+done
 if [[ $status -eq 0 ]]; then
-  echo "exports: ${names}; needs: $(tr '\n' ' ' <<<"$needed"); newest C library symbol: ${glibc:-none}"
+  echo "exports: ${names}; needs: $(tr '\n' ' ' <<<"$needed"); newest C library version: GLIBC_${glibc:-none}"
 fi
 exit $status
