@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the benchmarks: the native Google Benchmark program (build/release) and the timing
-# program of the 32-bit and 64-bit builds under Wine (build/win32, build/win64). Writes
-# Google Benchmark JSON into build/bench/ (native.json, native_timing.json from the timing
-# program built natively, win32.json, win64.json) and prints them. ./run bench configures
+# program of the 32-bit and 64-bit builds under Wine (build/win32, build/win64) and of the
+# 32-bit Linux build (build/i686). Writes Google Benchmark JSON into build/bench/
+# (native.json, native_timing.json from the timing program built natively, win32.json,
+# win64.json, i686.json) and prints them. ./run bench configures
 # the builds first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -28,6 +29,16 @@ if [ "${MELP_RUNS_32BIT:-1}" = 1 ]; then
   cat "$out/win32.json"
 else
   echo "win32 timing skipped: this machine's kernel cannot run 32-bit programs" >&2
+fi
+
+# The 32-bit Linux build (the DLL's i686 maths): timed only where it runs natively.
+if [ "${MELP_RUNS_32BIT:-1}" = 1 ] && [ "${MELP_I686_EMULATE:-}" != 1 ]; then
+  cmake build/i686 -DMELP_BUILD_BENCH=ON >/dev/null
+  cmake --build build/i686 -j 2 --target melp_dll_bench
+  build/i686/bench/melp_dll_bench >"$out/i686.json"
+  cat "$out/i686.json"
+else
+  echo "i686 timing skipped: it is not timed under emulation" >&2
 fi
 
 # The 64-bit build's timing under Wine's 64-bit loader.
