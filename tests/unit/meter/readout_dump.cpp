@@ -32,10 +32,10 @@ float triangle(size_t i, size_t period, float amplitude) {
     return amplitude * (phase < 0.5f ? 4.0f * phase - 1.0f : 3.0f - 4.0f * phase);
 }
 
-// Two seconds: correlated noise under a triangle, the right channel inverted for a while,
+// One second: correlated noise under a triangle, the right channel inverted for a while,
 // a burst above full scale (the over lamps), a few samples that are not numbers, silence.
 Stereo signalAt(size_t rateHz) {
-    const size_t frames = 2 * rateHz;
+    const size_t frames = rateHz;
     Stereo s{noise(frames, 5, 0.3), noise(frames, 9, 0.3)};
     const auto common = noise(frames, 13, 0.4);
     for (size_t i = 0; i < frames; ++i) {
