@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Compares this build's read-out dump with the x86_64 build's, byte for byte.
+# Compares this build's read-out dump (the 32-bit Linux build's, or a DLL build's under Wine)
+# with the x86_64 build's, byte for byte.
 # usage: compare_readouts.sh X86_64_DUMP_PROGRAM OUTPUT_DIR -- [EMULATOR] DUMP_PROGRAM
 set -euo pipefail
 reference="$1" out="$2"
@@ -10,7 +11,8 @@ if [ ! -x "$reference" ]; then
 fi
 mkdir -p "$out"
 "$reference" >"$out/readouts-x86_64.txt"
-"$@" >"$out/readouts-this-build.txt"
+# A Windows program under Wine ends its lines with CR LF.
+"$@" | tr -d '\r' >"$out/readouts-this-build.txt"
 if ! cmp -s "$out/readouts-x86_64.txt" "$out/readouts-this-build.txt"; then
   # The first line that differs, named by its signal and setting, and its fields that differ.
   awk 'NR == FNR { reference[FNR] = $0; next }
