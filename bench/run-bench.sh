@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs the benchmarks: the native Google Benchmark program (build/release), the timing
-# program of the 32-bit and 64-bit builds under Wine (build/win32, build/win64) and of the
-# Linux library's build (build/linux64), and the panel's idle per refresh on the headless
-# and the X11 backend. Writes Google Benchmark JSON into build/bench/ (native.json,
-# native_timing.json from the timing program built natively, win32.json, win64.json,
-# linux64.json, panel_idle_headless.json, panel_idle_x11.json) and prints them. ./run bench
-# configures the builds first and starts Xvfb when there is no display.
+# program of the 32-bit and 64-bit builds under Wine (build/win32, build/win64), of the
+# 32-bit Linux build (build/i686) and of the Linux library's build (build/linux64), and the
+# panel's idle per refresh on the headless and the X11 backend. Writes Google Benchmark JSON
+# into build/bench/ (native.json, native_timing.json from the timing program built natively,
+# win32.json, win64.json, i686.json, linux64.json, panel_idle_headless.json,
+# panel_idle_x11.json) and prints them. ./run bench configures the builds first and starts
+# Xvfb when there is no display.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -30,6 +31,16 @@ if [ "${MELP_RUNS_32BIT:-1}" = 1 ]; then
   cat "$out/win32.json"
 else
   echo "win32 timing skipped: this machine's kernel cannot run 32-bit programs" >&2
+fi
+
+# The 32-bit Linux build (the DLL's i686 maths): timed only where it runs natively.
+if [ "${MELP_RUNS_32BIT:-1}" = 1 ] && [ "${MELP_I686_EMULATE:-}" != 1 ]; then
+  cmake build/i686 -DMELP_BUILD_BENCH=ON >/dev/null
+  cmake --build build/i686 -j 2 --target melp_dll_bench
+  build/i686/bench/melp_dll_bench >"$out/i686.json"
+  cat "$out/i686.json"
+else
+  echo "i686 timing skipped: it is not timed under emulation" >&2
 fi
 
 # The 64-bit build's timing under Wine's 64-bit loader.
