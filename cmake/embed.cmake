@@ -1,10 +1,10 @@
-# Turns numbered BMP files (<dir>/<id>.bmp) into a C++ source of byte arrays, so headless
+# Turns numbered BMP files (<dir>/<id>.bmp) into a C++ source of byte arrays, so Linux
 # binaries carry the same pictures as the DLL's resources without reading files at run time.
 #
 #   melp_embed_bitmaps(<target> DIRECTORY <dir> NAME <identifier>)
 #
 # adds to <target> a generated source defining, in namespace melp::embedded,
-#   extern const melp::platform::headless::EmbeddedResource <identifier>[];
+#   extern const melp::platform::raster::EmbeddedResource <identifier>[];
 #   extern const std::size_t <identifier>Count;
 # The file list is taken when CMake configures (and again when files come or go).
 #
@@ -37,13 +37,13 @@ if(CMAKE_SCRIPT_MODE_FILE)
   endif()
   file(WRITE "${MELP_EMBED_OUTPUT}.tmp"
 "// Generated from bitmap files by cmake/embed.cmake; do not edit.
-#include \"platform/headless/headless.h\"
+#include \"platform/raster/raster.h\"
 
 namespace {
 ${arrays}}  // namespace
 
 namespace melp::embedded {
-extern const platform::headless::EmbeddedResource ${MELP_EMBED_NAME}[] = {
+extern const platform::raster::EmbeddedResource ${MELP_EMBED_NAME}[] = {
 ${entries}};
 extern const std::size_t ${MELP_EMBED_NAME}Count = ${count};
 }  // namespace melp::embedded

@@ -11,14 +11,14 @@ namespace {
 
 void compose(const WindowTag* window, std::int32_t originX, std::int32_t originY,
              std::int32_t width, std::int32_t height, std::vector<ColorRef>& canvas) {
-    const detail::Surface& surface = window->framebuffer;
+    const raster::detail::Surface& surface = window->framebuffer;
     for (std::int32_t y = 0; y < surface.height; ++y) {
         for (std::int32_t x = 0; x < surface.width; ++x) {
             const std::int32_t cx = originX + x;
             const std::int32_t cy = originY + y;
             if (cx >= 0 && cy >= 0 && cx < width && cy < height) {
                 canvas[static_cast<std::size_t>(cy) * static_cast<std::size_t>(width) +
-                       static_cast<std::size_t>(cx)] = detail::readPixel(surface, x, y);
+                       static_cast<std::size_t>(cx)] = raster::detail::readPixel(surface, x, y);
             }
         }
     }

@@ -9,8 +9,24 @@
 namespace melp::platform {
 namespace headless::detail {
 
+using raster::Counters;
+using raster::Switches;
+using raster::detail::intersect;
+using raster::detail::noteInvalidHandle;
+using raster::detail::unite;
+
 std::atomic<std::uint32_t> clockMs{0};
 std::atomic<std::uint32_t> stalledPolls{0};
+
+State& state() noexcept {
+    // Never destroyed, like the rasterizer's records: windows may still be used from other
+    // static destructors, and what the backend holds stays reachable for leak checkers.
+    static State& instance = *new State;
+    return instance;
+}
+
+// The rasterizer's records: switches, counters and live-object accounting.
+raster::detail::State& drawing() noexcept { return raster::detail::state(); }
 
 bool liveWindow(const WindowTag* window) noexcept {
     const auto& windows = state().windows;
@@ -101,7 +117,7 @@ WindowTag* windowAt(std::int32_t x, std::int32_t y) noexcept {
 std::uintptr_t mouseKeyFlags() noexcept {
     const State& s = state();
     std::uintptr_t flags = 0;
-    const bool swapped = s.switches.swapButtonMetric > 0;
+    const bool swapped = drawing().switches.swapButtonMetric > 0;
     if (s.keys[swapped ? keyRightButton : keyLeftButton]) flags |= 0x0001;   // MK_LBUTTON
     if (s.keys[swapped ? keyLeftButton : keyRightButton]) flags |= 0x0002;   // MK_RBUTTON
     if (s.keys[keyShift]) flags |= 0x0004;                                   // MK_SHIFT
@@ -113,7 +129,7 @@ std::uintptr_t mouseKeyFlags() noexcept {
 void postButtonDown(std::int32_t key) noexcept {
     State& s = state();
     std::uint32_t message = 0;
-    const bool swapped = s.switches.swapButtonMetric > 0;
+    const bool swapped = drawing().switches.swapButtonMetric > 0;
     if (key == keyLeftButton) {
         message = swapped ? messageRightButtonDown : messageLeftButtonDown;
     } else if (key == keyRightButton) {
@@ -159,7 +175,7 @@ void destroyTree(WindowTag* window) noexcept {
     window->alive = false;
     window->hasUpdate = false;
     if (window->counted) {
-        --state().live.windows;
+        --drawing().live.windows;
     }
     auto& posted = state().posted;
     posted.erase(std::remove_if(posted.begin(), posted.end(),
@@ -233,7 +249,24 @@ void runScript() noexcept {
 
 }  // namespace headless::detail
 
+namespace raster::detail {
+
+Surface* windowSurface(WindowTag* window) noexcept {
+    return window->alive ? &window->framebuffer : nullptr;
+}
+
+// Tests read every text draw.
+bool textLoggingAtStart() noexcept { return true; }
+
+}  // namespace raster::detail
+
 using namespace headless::detail;
+using raster::detail::newWindowDevice;
+using raster::detail::destroyDevice;
+using raster::detail::liveDevice;
+using raster::detail::noteInvalidHandle;
+using raster::detail::putPixel;
+using raster::detail::transparentCopyFunction;
 
 // --- module --------------------------------------------------------------------------------
 
@@ -245,30 +278,30 @@ Module moduleInstance() noexcept {
 void setModuleInstance(Module module) noexcept { state().module = module; }
 
 Module loadLibrary(const char* name) noexcept {
-    if (name == nullptr || !state().switches.imageLibraryPresent ||
+    if (name == nullptr || !drawing().switches.imageLibraryPresent ||
         !equalsIgnoringCase(name, "msimg32.dll")) {
         return nullptr;
     }
-    ++state().counters.librariesLoaded;
+    ++drawing().counters.librariesLoaded;
     return imageLibrary();
 }
 
 void freeLibrary(Module library) noexcept {
     if (library == imageLibrary()) {
-        --state().counters.librariesLoaded;
+        --drawing().counters.librariesLoaded;
     }
 }
 
 bool operatingSystemPlatformId(std::int32_t* platformId) noexcept {
-    if (state().switches.versionQueryFails || platformId == nullptr) {
+    if (drawing().switches.versionQueryFails || platformId == nullptr) {
         return false;
     }
-    *platformId = state().switches.platformId;
+    *platformId = drawing().switches.platformId;
     return true;
 }
 
 TransparentCopy resolveTransparentCopy(Module library) noexcept {
-    if (library != imageLibrary() || !state().switches.transparentCopyPresent) {
+    if (library != imageLibrary() || !drawing().switches.transparentCopyPresent) {
         return nullptr;
     }
     return transparentCopyFunction();
@@ -279,7 +312,7 @@ TransparentCopy resolveTransparentCopy(Module library) noexcept {
 bool registerWindowClass(const char* className, Module module,
                          WindowProcedure procedure) noexcept {
     State& s = state();
-    if (className == nullptr || procedure == nullptr || s.switches.classRegistrationFails) {
+    if (className == nullptr || procedure == nullptr || drawing().switches.classRegistrationFails) {
         return false;
     }
     for (const auto& c : s.classes) {
@@ -314,12 +347,12 @@ bool unregisterWindowClass(const char* className, Module module) noexcept {
     return false;
 }
 
-std::int32_t swapButtonMetric() noexcept { return state().switches.swapButtonMetric; }
+std::int32_t swapButtonMetric() noexcept { return drawing().switches.swapButtonMetric; }
 
 Window createChildWindow(const char* className, const char* title, Window parent,
                          std::int32_t width, std::int32_t height, Module module) noexcept {
     State& s = state();
-    if (className == nullptr || s.switches.windowCreationFails) {
+    if (className == nullptr || drawing().switches.windowCreationFails) {
         return nullptr;
     }
     if (!liveWindow(parent)) {
@@ -351,7 +384,7 @@ Window createChildWindow(const char* className, const char* title, Window parent
     window->procedure = windowClass->procedure;
     window->parent = parent;
     window->counted = true;
-    ++s.live.windows;
+    ++drawing().live.windows;
     addToUpdate(window, Rectangle{0, 0, width, height});
     return window;
 }
@@ -465,7 +498,7 @@ bool dispatchOnePaintMessage() noexcept {
     if (window == nullptr) {
         return false;
     }
-    ++state().counters.paintsDispatched;
+    ++drawing().counters.paintsDispatched;
     send(window, messagePaint, 0, 0);
     return true;
 }
@@ -507,12 +540,12 @@ void sleepMilliseconds(std::uint32_t milliseconds) noexcept {
 // --- object linking and drag and drop -----------------------------------------------------------
 
 void oleInitialize() noexcept {
-    ++state().counters.oleInitializations;
+    ++drawing().counters.oleInitializations;
     ++state().oleBalance;
 }
 
 void oleUninitialize() noexcept {
-    ++state().counters.oleUninitializations;
+    ++drawing().counters.oleUninitializations;
     --state().oleBalance;
 }
 
@@ -520,7 +553,7 @@ bool registerDragDrop(Window window, void* target) noexcept {
     WindowTag* w = checkedWindow(window);
     // OLE refuses a thread that has not initialised it, and a second registration.
     if (w == nullptr || target == nullptr || state().oleBalance <= 0 ||
-        w->dropTarget != nullptr || state().switches.dragDropRegistrationFails) {
+        w->dropTarget != nullptr || drawing().switches.dragDropRegistrationFails) {
         return false;
     }
     w->dropTarget = target;
@@ -536,7 +569,7 @@ bool revokeDragDrop(Window window) noexcept {
     return true;
 }
 
-LiveObjects liveObjects() noexcept { return state().live; }
+LiveObjects liveObjects() noexcept { return drawing().live; }
 
 // --- the test-facing API ------------------------------------------------------------------------
 
@@ -574,16 +607,6 @@ std::vector<Window> childrenOf(Window window) {
 
 ColorRef pixel(Window window, std::int32_t x, std::int32_t y) noexcept {
     return liveWindow(window) ? readPixel(window->framebuffer, x, y) : 0;
-}
-
-ColorRef bitmapPixel(Object bitmap, std::int32_t x, std::int32_t y) noexcept {
-    if (bitmap == nullptr || bitmap->kind != ObjectKind::bitmap ||
-        (!bitmap->stock && !liveObject(bitmap))) {
-        return 0;
-    }
-    const auto* surface = static_cast<const Surface*>(bitmap);
-    const ColorRef value = readPixel(*surface, x, y);
-    return surface->monochrome ? (value != 0 ? 0x00FFFFFFu : 0u) : value;
 }
 
 Framebuffer framebuffer(Window window) noexcept {
@@ -722,19 +745,12 @@ void setCursorPosition(std::int32_t screenX, std::int32_t screenY) noexcept {
     state().cursorY = screenY;
 }
 
-Switches& switches() noexcept { return state().switches; }
-
-const Counters& counters() noexcept { return state().counters; }
-
-const std::vector<TextDraw>& textLog() noexcept { return state().textLog; }
-
-void clearTextLog() noexcept { state().textLog.clear(); }
-
 void reset() noexcept {
+    raster::detail::State& drawing = raster::detail::state();
+    drawing.switches = Switches{};
+    drawing.counters = Counters{};
+    drawing.textLog.clear();
     State& s = state();
-    s.switches = Switches{};
-    s.counters = Counters{};
-    s.textLog.clear();
     s.posted.clear();
     clearInputScript();
     s.cursorX = 0;

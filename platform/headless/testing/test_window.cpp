@@ -2,7 +2,6 @@
 #include "platform/testing/test_window.h"
 
 #include "platform/headless/headless.h"
-#include "platform/headless/headless_state.h"
 
 namespace melp::platform::testing {
 
@@ -25,15 +24,7 @@ ColorRef readWindowPixel(Window window, std::int32_t x, std::int32_t y) noexcept
 }
 
 ColorRef readDevicePixel(Device device, std::int32_t x, std::int32_t y) noexcept {
-    if (!headless::detail::liveDevice(device)) {
-        return 0xFFFFFFFFu;
-    }
-    const headless::detail::Surface* surface = headless::detail::targetOf(device);
-    if (surface == nullptr || x < 0 || y < 0 || x >= surface->width || y >= surface->height) {
-        return 0xFFFFFFFFu;
-    }
-    const ColorRef value = headless::detail::readPixel(*surface, x, y);
-    return surface->monochrome ? (value != 0 ? 0x00FFFFFFu : 0u) : value;
+    return raster::devicePixel(device, x, y);
 }
 
 void processMessages() noexcept { headless::dispatchPendingMessages(); }

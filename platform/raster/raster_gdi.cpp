@@ -1,12 +1,12 @@
 // Drawing objects, devices, lines, fills and block copies on software surfaces.
-#include "platform/headless/headless_state.h"
+#include "platform/raster/raster_state.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <new>
 
 namespace melp::platform {
-namespace headless::detail {
+namespace raster::detail {
 
 Surface::Surface(std::int32_t surfaceWidth, std::int32_t surfaceHeight, bool isMonochrome,
                  bool isStock)
@@ -39,7 +39,11 @@ Rectangle unite(const Rectangle& a, const Rectangle& b) noexcept {
 State& state() noexcept {
     // Never destroyed: objects may still be used from other static destructors, and what
     // the backend holds stays reachable for leak checkers.
-    static State& instance = *new State;
+    static State& instance = [] () -> State& {
+        State& created = *new State;
+        created.textLogging = textLoggingAtStart();
+        return created;
+    }();
     return instance;
 }
 
@@ -59,10 +63,7 @@ Surface* targetOf(DeviceTag* device) noexcept {
     if (device->memory) {
         return device->bitmap;
     }
-    if (device->window != nullptr && device->window->alive) {
-        return &device->window->framebuffer;
-    }
-    return nullptr;
+    return device->window != nullptr ? windowSurface(device->window) : nullptr;
 }
 
 Rectangle clipOf(DeviceTag* device) noexcept {
@@ -224,7 +225,7 @@ ColorRef convertPixel(ColorRef value, bool sourceMono, const DeviceTag& source, 
 }
 
 // A transparent copy with TransparentBlt's rules, stretching by nearest neighbour.
-bool headlessTransparentCopy(Device destination, std::int32_t x, std::int32_t y,
+bool softwareTransparentCopy(Device destination, std::int32_t x, std::int32_t y,
                              std::int32_t width, std::int32_t height, Device source,
                              std::int32_t sourceX, std::int32_t sourceY, std::int32_t sourceWidth,
                              std::int32_t sourceHeight, ColorRef transparent) noexcept {
@@ -269,9 +270,9 @@ bool headlessTransparentCopy(Device destination, std::int32_t x, std::int32_t y,
 }
 
 }  // namespace
-}  // namespace headless::detail
+}  // namespace raster::detail
 
-using namespace headless::detail;
+using namespace raster::detail;
 
 Object currentObject(Device device, ObjectKind kind) noexcept {
     DeviceTag* d = checkedDevice(device);
@@ -539,7 +540,7 @@ Device createCompatibleDevice(Device device) noexcept {
     return created;
 }
 
-namespace headless::detail {
+namespace raster::detail {
 
 Device newWindowDevice(WindowTag* window, bool paint) noexcept {
     if (state().switches.deviceCreationFails && !paint) {
@@ -594,9 +595,47 @@ Object adoptPicture(const Picture& picture) noexcept {
     return object;
 }
 
-TransparentCopy transparentCopyFunction() noexcept { return &headlessTransparentCopy; }
+TransparentCopy transparentCopyFunction() noexcept { return &softwareTransparentCopy; }
 
-}  // namespace headless::detail
+}  // namespace raster::detail
+
+// --- the instrument panel -----------------------------------------------------------------------
+
+namespace raster {
+
+ColorRef bitmapPixel(Object bitmap, std::int32_t x, std::int32_t y) noexcept {
+    if (bitmap == nullptr || bitmap->kind != ObjectKind::bitmap ||
+        (!bitmap->stock && !liveObject(bitmap))) {
+        return 0;
+    }
+    const auto* surface = static_cast<const Surface*>(bitmap);
+    const ColorRef value = readPixel(*surface, x, y);
+    return surface->monochrome ? (value != 0 ? 0x00FFFFFFu : 0u) : value;
+}
+
+ColorRef devicePixel(Device device, std::int32_t x, std::int32_t y) noexcept {
+    if (!liveDevice(device)) {
+        return 0xFFFFFFFFu;
+    }
+    const Surface* surface = targetOf(device);
+    if (surface == nullptr || x < 0 || y < 0 || x >= surface->width || y >= surface->height) {
+        return 0xFFFFFFFFu;
+    }
+    const ColorRef value = readPixel(*surface, x, y);
+    return surface->monochrome ? (value != 0 ? 0x00FFFFFFu : 0u) : value;
+}
+
+Switches& switches() noexcept { return state().switches; }
+
+const Counters& counters() noexcept { return state().counters; }
+
+const std::vector<TextDraw>& textLog() noexcept { return state().textLog; }
+
+void clearTextLog() noexcept { state().textLog.clear(); }
+
+void setTextLogging(bool on) noexcept { state().textLogging = on; }
+
+}  // namespace raster
 
 void deleteDevice(Device device) noexcept {
     DeviceTag* d = checkedDevice(device);

@@ -1,5 +1,5 @@
-// Text drawn with FreeType from the fonts Debian ships in place of the Windows faces.
-#include "platform/headless/headless_state.h"
+// Text drawn with FreeType from the fonts that stand in for the Windows faces (embedded).
+#include "platform/raster/raster_state.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -12,26 +12,42 @@
 #include <string>
 
 namespace melp::platform {
-namespace headless::detail {
+namespace raster::detail {
 namespace {
-
-const char* const fontDirectories[] = {
-    "/usr/share/fonts/truetype/liberation/",
-    "/usr/share/fonts/truetype/liberation2/",
-    "/usr/share/fonts/truetype/dejavu/",
-};
 
 struct CachedFace {
     std::string file;
     FT_Face face = nullptr;
 };
 
-FT_Library library() noexcept {
-    static FT_Library instance = [] {
-        FT_Library created = nullptr;
-        return FT_Init_FreeType(&created) == 0 ? created : nullptr;
-    }();
-    return instance;
+// FreeType and the faces opened so far live as long as the binary: a library unloaded by
+// its host gives them back.
+struct FaceCache {
+    FT_Library library = nullptr;
+    std::vector<CachedFace> faces;
+
+    FaceCache() noexcept {
+        if (FT_Init_FreeType(&library) != 0) {
+            library = nullptr;
+        }
+    }
+    ~FaceCache() {
+        for (const CachedFace& cached : faces) {
+            if (cached.face != nullptr) {
+                FT_Done_Face(cached.face);
+            }
+        }
+        if (library != nullptr) {
+            FT_Done_FreeType(library);
+        }
+    }
+    FaceCache(const FaceCache&) = delete;
+    FaceCache& operator=(const FaceCache&) = delete;
+};
+
+FaceCache& faceCache() noexcept {
+    static FaceCache cache;
+    return cache;
 }
 
 bool sameName(const char* a, const char* b) noexcept {
@@ -62,28 +78,30 @@ const char* fileFor(const FontDescription& font) noexcept {
 }
 
 FT_Face faceFor(const FontDescription& font) noexcept {
-    static std::vector<CachedFace> cache;
+    FaceCache& cache = faceCache();
     const char* file = fileFor(font);
-    for (const CachedFace& cached : cache) {
+    for (const CachedFace& cached : cache.faces) {
         if (cached.file == file) {
             return cached.face;
         }
     }
-    FT_Library ft = library();
-    if (ft == nullptr) {
+    if (cache.library == nullptr) {
         return nullptr;
     }
     FT_Face face = nullptr;
-    for (const char* directory : fontDirectories) {
-        const std::string path = std::string(directory) + file;
-        if (FT_New_Face(ft, path.c_str(), 0, &face) == 0) {
-            break;
-        }
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    if (!embeddedFont(file, &data, &size) ||
+        FT_New_Memory_Face(cache.library, data, static_cast<FT_Long>(size), 0, &face) != 0) {
         face = nullptr;
     }
     try {
-        cache.push_back(CachedFace{file, face});
+        cache.faces.push_back(CachedFace{file, face});
     } catch (...) {
+        if (face != nullptr) {
+            FT_Done_Face(face);
+        }
+        face = nullptr;
     }
     return face;
 }
@@ -216,10 +234,10 @@ struct Painter {
 };
 
 }  // namespace
-}  // namespace headless::detail
+}  // namespace raster::detail
 
-using namespace headless::detail;
-using headless::TextDraw;
+using namespace raster::detail;
+using raster::TextDraw;
 
 std::int32_t drawText(Device device, const char* text, std::int32_t length, std::int32_t left,
                       std::int32_t top, std::int32_t right, std::int32_t bottom,
@@ -315,14 +333,16 @@ std::int32_t drawText(Device device, const char* text, std::int32_t length, std:
                 painter.bar(x, x + width, baseline - metrics.ascent / 3, thickness);
             }
         }
-        state().textLog.push_back(std::move(record));
+        if (state().textLogging) {
+            state().textLog.push_back(std::move(record));
+        }
         return centredVertically ? (y - top) + height : height;
     } catch (...) {
         return 0;
     }
 }
 
-namespace headless {
+namespace raster {
 
 bool measureText(const FontDescription& font, const std::string& text, std::int32_t* width,
                  std::int32_t* height) noexcept {
@@ -340,5 +360,5 @@ bool measureText(const FontDescription& font, const std::string& text, std::int3
     return true;
 }
 
-}  // namespace headless
+}  // namespace raster
 }  // namespace melp::platform
