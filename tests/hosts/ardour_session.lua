@@ -12,8 +12,8 @@
 -- "plug-in:" line each. Opening a session is also when Ardour notes new libraries in
 -- LXVST_PATH in its scan log, to be indexed by the scanner; until then they are not usable.
 --
--- 1. Record three seconds (a second and a half reach the disk) of the dummy backend's white noise on the stereo track "Source";
---    the recorded take is what goes in.
+-- 1. Record the dummy backend's white noise on the stereo track "Source" for three seconds
+--    (a second and a half or more reach the disk); the take is what goes in.
 -- 2. Insert the plug-in at the top of "Source" and bounce the take through the track's
 --    chain up to and including the plug-in (the host's offline path).
 -- 3. Play the take back in real time through the plug-in, with "Source" feeding the
