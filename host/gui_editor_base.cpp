@@ -57,6 +57,9 @@ void GuiEditorBase::idleEditor() noexcept {
     if (inIdlePump) {
         return;
     }
+    // Where no message loop of the host's reaches the panel's window (X11), its events are
+    // taken now, before the refresh draws.
+    platform::dispatchWindowEvents();
     if (refreshPending != 0) {
         refreshPending = 0;
         refresh();

@@ -1,7 +1,9 @@
 // The platform contract: every call the toolkit and the plug-in make of the operating
 // system goes through these free functions. Exactly one backend is built:
 //   platform/win32/     the real calls (USER32, GDI32, KERNEL32, OLE32, SHELL32, msimg32)
-//   platform/headless/  a software implementation for Linux tests and tools
+//   platform/headless/  simulated windows for Linux tests and tools
+//   platform/x11/       real X11 windows, for the Linux plug-in
+// (headless/ and x11/ draw with the same software rasterizer, platform/raster/)
 //
 // Conventions at this boundary:
 // - native handles are opaque pointers; scalars are int32_t pixels; colours are
@@ -200,6 +202,12 @@ void releaseWindowDevice(Window window, Device device) noexcept;
 // PeekMessageA(any window of this thread, WM_PAINT..WM_PAINT, PM_REMOVE) and, when one was
 // taken, DispatchMessageA. True when a message was dispatched.
 bool dispatchOnePaintMessage() noexcept;
+
+// The host's idle: lets the window system's events reach this thread's windows, paint
+// messages included. On X11 no loop of the host's takes the plug-in's connections, so this
+// does; on Win32 the host's message loop does it, and headless tests dispatch for
+// themselves: there the call does nothing.
+void dispatchWindowEvents() noexcept;
 
 // --- input, time, cursor ---------------------------------------------------------------------
 

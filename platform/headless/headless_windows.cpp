@@ -41,10 +41,7 @@ constexpr ColorRef buttonFace = 0x00F0F0F0;
 
 // Fake handles: addresses of private bytes, never dereferenced by anyone.
 unsigned char moduleToken;
-unsigned char imageLibraryToken;
 unsigned char arrowCursorToken;
-
-Module imageLibrary() noexcept { return reinterpret_cast<Module>(&imageLibraryToken); }
 
 WindowTag* checkedWindow(Window window) noexcept {
     if (!liveWindow(window)) {
@@ -266,7 +263,6 @@ using raster::detail::destroyDevice;
 using raster::detail::liveDevice;
 using raster::detail::noteInvalidHandle;
 using raster::detail::putPixel;
-using raster::detail::transparentCopyFunction;
 
 // --- module --------------------------------------------------------------------------------
 
@@ -276,36 +272,6 @@ Module moduleInstance() noexcept {
 }
 
 void setModuleInstance(Module module) noexcept { state().module = module; }
-
-Module loadLibrary(const char* name) noexcept {
-    if (name == nullptr || !drawing().switches.imageLibraryPresent ||
-        !equalsIgnoringCase(name, "msimg32.dll")) {
-        return nullptr;
-    }
-    ++drawing().counters.librariesLoaded;
-    return imageLibrary();
-}
-
-void freeLibrary(Module library) noexcept {
-    if (library == imageLibrary()) {
-        --drawing().counters.librariesLoaded;
-    }
-}
-
-bool operatingSystemPlatformId(std::int32_t* platformId) noexcept {
-    if (drawing().switches.versionQueryFails || platformId == nullptr) {
-        return false;
-    }
-    *platformId = drawing().switches.platformId;
-    return true;
-}
-
-TransparentCopy resolveTransparentCopy(Module library) noexcept {
-    if (library != imageLibrary() || !drawing().switches.transparentCopyPresent) {
-        return nullptr;
-    }
-    return transparentCopyFunction();
-}
 
 // --- windows -------------------------------------------------------------------------------
 
@@ -502,6 +468,9 @@ bool dispatchOnePaintMessage() noexcept {
     send(window, messagePaint, 0, 0);
     return true;
 }
+
+// Tests dispatch with dispatchPendingMessages when they choose to.
+void dispatchWindowEvents() noexcept {}
 
 // --- input, time, cursor ---------------------------------------------------------------------
 

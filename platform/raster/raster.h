@@ -14,6 +14,8 @@
 //   stock objects (a device's defaults) are never counted nor deleted.
 // - A handle that is not live (deleted, destroyed or never made) makes the call fail; each
 //   such use is counted in counters().invalidHandles.
+// - The image library: loadLibrary("msimg32.dll") gives the rasterizer's own, whose
+//   TransparentBlt follows the rules above; the version query reports the NT family.
 // - Text: "Arial" and any unknown face are Liberation Sans, "Symbol" is DejaVu Sans; weight
 //   600 and above picks the bold file, italic the italic one. A negative height is the em
 //   size in pixels, a positive one the cell height (ascent + descent), 0 means 12 pixels.
@@ -41,7 +43,8 @@ ColorRef devicePixel(Device device, std::int32_t x, std::int32_t y) noexcept;
 // --- capability switches -------------------------------------------------------------------
 
 // Failures and capabilities a test can switch. The headless backend honours all of them;
-// the X11 backend those of drawing objects and text (its windows and libraries are real).
+// the X11 backend those of drawing objects, text and the image library (its windows are
+// real).
 struct Switches {
     bool imageLibraryPresent = true;     // loadLibrary("msimg32.dll") succeeds
     bool transparentCopyPresent = true;  // resolveTransparentCopy finds "TransparentBlt"

@@ -1,4 +1,4 @@
-// Test support for the editor panel in a real host window (Win32): finding the panel's
+// Test support for the editor panel in a real host window (Win32, X11): finding the panel's
 // window, capturing its pixels, counting the process's windows and window classes, and a
 // real mouse click sent from another thread (the panel's buttons poll the mouse inside
 // their button-down handling, so the release must come from outside the UI thread).
@@ -18,7 +18,12 @@ Window firstChildWindow(Window parent) noexcept;
 bool captureWindow(Window window, std::int32_t width, std::int32_t height,
                    ColorRef* pixels) noexcept;
 
-// Windows that belong to this process: every top-level window and all their descendants.
+// The number of windows the window system lists directly under `parent` (X11: XQueryTree),
+// whoever made them; -1 when it cannot be asked.
+std::int32_t childWindowCount(Window parent) noexcept;
+
+// Windows that belong to this process: every top-level window and all their descendants
+// (X11: the backend's windows, each on its connection).
 std::int32_t processWindowCount() noexcept;
 
 // Whether module has a window class of that name registered.

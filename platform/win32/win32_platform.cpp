@@ -430,6 +430,9 @@ bool dispatchOnePaintMessage() noexcept {
     return true;
 }
 
+// The host's message loop dispatches the frame's messages.
+void dispatchWindowEvents() noexcept {}
+
 // --- input, time, cursor ---------------------------------------------------------------------
 
 bool asyncKeyDown(std::int32_t virtualKey) noexcept {

@@ -6,7 +6,6 @@
 // opened.png (the level page right after open, before any audio) also has a 24-bit BMP
 // twin, opened.bmp, which the Win32 panel test compares with its capture of the real DLL.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cmath>
 #include <cstdint>
@@ -18,43 +17,17 @@
 #include "host/effect_record.h"
 #include "host/entry.h"
 #include "platform/headless/headless.h"
+#include "tests/golden/golden_programme.h"
 #include "tests/support/fake_host.h"
 
 namespace melp {
 namespace {
 
 namespace headless = platform::headless;
-constexpr double pi = 3.14159265358979323846;
 
 bool refreshing() {
     const char* value = std::getenv("MELP_REFRESH_GOLDEN");
     return value && value[0] == '1';
-}
-
-struct Image {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    std::vector<platform::ColorRef> pixels;
-};
-
-bool readPng(const std::string& path, Image* image) {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str())) {
-        return false;
-    }
-    png.format = PNG_FORMAT_RGB;
-    std::vector<png_byte> bytes(PNG_IMAGE_SIZE(png));
-    if (!png_image_finish_read(&png, nullptr, bytes.data(), 0, nullptr)) {
-        return false;
-    }
-    image->width = static_cast<std::int32_t>(png.width);
-    image->height = static_cast<std::int32_t>(png.height);
-    image->pixels.resize(bytes.size() / 3);
-    for (std::size_t i = 0; i < image->pixels.size(); ++i) {
-        image->pixels[i] = platform::makeColorRef(bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]);
-    }
-    return true;
 }
 
 // A bottom-up 24-bit BMP, the form the Win32 test reads without any library.
@@ -94,15 +67,15 @@ bool writeBmp(const std::string& path, const headless::Framebuffer& fb) {
     return std::fclose(out) == 0 && written;
 }
 
-class GoldenPages : public ::testing::Test {
+class GoldenPages : public ::testing::Test, public golden::Driver {
 protected:
     void SetUp() override {
         headless::reset();
         headless::setTime(100000);
         host.answer(1 /* audioMasterVersion */, 2400);
         hostWindow = headless::createHostWindow(0, 0, 427, 133);
-        effect = melpPluginEntry(&testing::FakeHost::callback);
-        ASSERT_NE(effect, nullptr);
+        effect_ = melpPluginEntry(&testing::FakeHost::callback);
+        ASSERT_NE(effect_, nullptr);
         dispatch(12 /* effMainsChanged */, 0, 1);
         ASSERT_EQ(dispatch(14 /* effEditOpen */, 0, 0, hostWindow), 1);
         headless::dispatchPendingMessages();
@@ -116,111 +89,55 @@ protected:
 
     host::intptr dispatch(host::int32 opcode, host::int32 index = 0, host::intptr value = 0,
                           void* ptr = nullptr, float opt = 0.0f) {
-        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+        return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
     }
-    void idle(int times) {
+
+    host::AEffect* effect() override { return effect_; }
+    void idle(int times) override {
         for (int i = 0; i < times; ++i) {
             headless::advanceTime(40);
             dispatch(19 /* effEditIdle */);
         }
     }
-    void click(std::int32_t x, std::int32_t y) {
+    void click(std::int32_t x, std::int32_t y) override {
         headless::clearInputScript();
         headless::scheduleClick(headless::now(), x, y, 60);
         headless::dispatchPendingMessages();
         headless::advanceTime(61);
         headless::dispatchPendingMessages();
     }
-    template <typename Generator>
-    void process(int samples, Generator generator) {
-        std::vector<float> left(256), right(256);
-        float* channels[2] = {left.data(), right.data()};
-        for (int start = 0; start < samples; start += 256) {
-            const int count = std::min(256, samples - start);
-            for (int i = 0; i < count; ++i) {
-                const double t = (start + i) / 44100.0;
-                generator(start + i, t, &left[static_cast<std::size_t>(i)],
-                          &right[static_cast<std::size_t>(i)]);
-            }
-            effect->processReplacing(effect, channels, channels, count);
-        }
-    }
-
-    void expectGolden(const std::string& name) {
+    void expectPage(const std::string& name) override {
         const headless::Framebuffer fb = headless::framebuffer(panel);
-        ASSERT_EQ(fb.width, 427);
-        ASSERT_EQ(fb.height, 133);
-        const std::string golden = std::string(MELP_GOLDEN_DIR) + "/" + name + ".png";
+        ASSERT_EQ(fb.width, golden::pageWidth);
+        ASSERT_EQ(fb.height, golden::pageHeight);
+        const std::string path = std::string(MELP_GOLDEN_DIR) + "/" + name + ".png";
         if (refreshing()) {
-            ASSERT_TRUE(headless::writePng(panel, golden));
+            ASSERT_TRUE(headless::writePng(panel, path));
             if (name == "opened") {
                 ASSERT_TRUE(writeBmp(std::string(MELP_GOLDEN_DIR) + "/opened.bmp", fb));
             }
             return;
         }
-        Image expected;
-        ASSERT_TRUE(readPng(golden, &expected)) << golden << " is missing: run tools/refresh-golden.sh";
-        ASSERT_EQ(expected.width, fb.width);
-        ASSERT_EQ(expected.height, fb.height);
-        int differing = 0;
-        for (std::int32_t i = 0; i < fb.width * fb.height; ++i) {
-            differing += expected.pixels[static_cast<std::size_t>(i)] != fb.pixels[i];
-        }
-        if (differing) {
-            const std::string actual = std::string(MELP_GOLDEN_OUTPUT_DIR) + "/" + name + ".png";
-            headless::writePng(panel, actual);
-            ADD_FAILURE() << name << ": " << differing << " pixels differ; rendering in " << actual;
+        golden::Image expected;
+        ASSERT_TRUE(golden::readPng(path, &expected)) << path << " is missing: run tools/refresh-golden.sh";
+        golden::Image actual{fb.width, fb.height,
+                             std::vector<platform::ColorRef>(fb.pixels, fb.pixels + fb.width * fb.height)};
+        const std::int32_t differing = golden::differingPixels(expected, actual);
+        if (differing != 0) {
+            const std::string rendering = std::string(MELP_GOLDEN_OUTPUT_DIR) + "/" + name + ".png";
+            headless::writePng(panel, rendering);
+            ADD_FAILURE() << name << ": " << differing << " pixels differ; rendering in " << rendering;
         }
     }
 
     testing::FakeHost host;
-    host::AEffect* effect = nullptr;
+    host::AEffect* effect_ = nullptr;
     platform::Window hostWindow = nullptr;
     platform::Window panel = nullptr;
 };
 
 TEST_F(GoldenPages, LevelAnalyserAndPhasePagesAfterTheProgramme) {
-    idle(3);
-    expectGolden("opened");
-
-    // Level page: a 997 Hz tone, louder on the left, with one over on the left.
-    process(44100, [](int n, double t, float* l, float* r) {
-        const double s = std::sin(2.0 * pi * 997.0 * t);
-        *l = n == 40000 ? 1.3f : static_cast<float>(0.7 * s);
-        *r = static_cast<float>(0.3 * s);
-    });
-    idle(3);
-    expectGolden("level");
-
-    // The DIN scale of the same signal.
-    click(368, 71);
-    process(4410, [](int, double t, float* l, float* r) {
-        const double s = std::sin(2.0 * pi * 997.0 * t);
-        *l = static_cast<float>(0.7 * s);
-        *r = static_cast<float>(0.3 * s);
-    });
-    idle(3);
-    expectGolden("level_din");
-
-    // Analyser page: three tones on both channels.
-    click(53, 65);
-    process(44100, [](int, double t, float* l, float* r) {
-        const double s = 0.3 * std::sin(2.0 * pi * 100.0 * t) +
-                         0.5 * std::sin(2.0 * pi * 1000.0 * t) +
-                         0.2 * std::sin(2.0 * pi * 6300.0 * t);
-        *l = *r = static_cast<float>(s);
-    });
-    idle(3);
-    expectGolden("analyser");
-
-    // Phase page: the right channel 60 degrees behind the left.
-    click(53, 81);
-    process(44100, [](int, double t, float* l, float* r) {
-        *l = static_cast<float>(0.5 * std::sin(2.0 * pi * 440.0 * t));
-        *r = static_cast<float>(0.5 * std::sin(2.0 * pi * 440.0 * t - pi / 3.0));
-    });
-    idle(3);
-    expectGolden("phase");
+    golden::runProgramme(*this);
 }
 
 }  // namespace

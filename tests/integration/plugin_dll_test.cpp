@@ -1,7 +1,8 @@
 // The finished plug-in as a host drives it: entered through its one export, then checked
 // through the effect record only: the record's fields, the identity answers, every opcode's
-// answer, bit-exact pass-through of audio, and closing. Built twice: against the DLL, loaded
-// with the system loader (MELP_DLL_PATH), and natively against the linked entry.
+// answer, bit-exact pass-through of audio, and closing. Built three times: against the DLL
+// and against the Linux library (MELP_SHARED_OBJECT), each loaded with the system loader
+// (MELP_DLL_PATH), and natively against the linked entry.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,6 +18,12 @@
 #ifdef MELP_DLL_PATH
 #include "platform/testing/dll_loader.h"
 namespace loader = melp::platform::testing;
+// Linux hosts look for VSTPluginMain first; Windows hosts know only main.
+#ifdef MELP_SHARED_OBJECT
+constexpr const char* entryName = "VSTPluginMain";
+#else
+constexpr const char* entryName = "main";
+#endif
 #else
 #include "host/entry.h"
 #endif
@@ -39,7 +46,7 @@ protected:
         const char* path = std::getenv("MELP_DLL_PATH");
         library = loader::loadPluginLibrary(path ? path : MELP_DLL_PATH);
         if (library) {
-            entry = reinterpret_cast<Entry>(loader::findExport(library, "main"));
+            entry = reinterpret_cast<Entry>(loader::findExport(library, entryName));
         }
     }
     static void TearDownTestSuite() {
@@ -53,7 +60,7 @@ protected:
     static inline Entry entry = &melpPluginEntry;
 #endif
     void SetUp() override {
-        ASSERT_NE(entry, nullptr) << "cannot load the plug-in or it has no export named main";
+        ASSERT_NE(entry, nullptr) << "cannot load the plug-in or it lacks its entry export";
         fake.answer(host::audioMasterVersion, 2400);
     }
 
@@ -96,6 +103,11 @@ float fromBits(std::uint32_t bits) {
 TEST_F(PluginDll, ExportsMainOnly) {
     EXPECT_EQ(loader::findExport(library, "melpPluginEntry"), nullptr);
     EXPECT_EQ(loader::findExport(library, "_melpPluginEntry"), nullptr);
+#ifdef MELP_SHARED_OBJECT
+    // Older hosts' name for the same entry.
+    EXPECT_EQ(loader::findExport(library, "main"), loader::findExport(library, "VSTPluginMain"));
+    EXPECT_EQ(loader::findExport(library, "createPluginInstance"), nullptr);
+#endif
 }
 #endif
 

@@ -35,6 +35,18 @@ Window firstChildWindow(Window parent) noexcept {
     return reinterpret_cast<Window>(GetWindow(native(parent), GW_CHILD));
 }
 
+std::int32_t childWindowCount(Window parent) noexcept {
+    if (!IsWindow(native(parent))) {
+        return -1;
+    }
+    std::int32_t count = 0;
+    for (HWND child = GetWindow(native(parent), GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        ++count;
+    }
+    return count;
+}
+
 bool captureWindow(Window window, std::int32_t width, std::int32_t height,
                    ColorRef* pixels) noexcept {
     if (!pixels || width <= 0 || height <= 0) {

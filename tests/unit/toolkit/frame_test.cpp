@@ -41,11 +41,19 @@ TEST_F(FrameTest, OpenFrameHasItsWindowAndDropTarget) {
     EXPECT_EQ(frame->parentWindow(), host);
     EXPECT_TRUE(frame->windowOpen());
     EXPECT_FALSE(frame->awaitingFirstPaint());
+#if MELP_TOOLKIT_X11
+    // X11 has no drag and drop: enabling the target answers false and registers nothing.
+    EXPECT_FALSE(frame->dropTargetRegistered());
+    EXPECT_TRUE(frame->enableDropTarget(false));
+    EXPECT_FALSE(frame->enableDropTarget(true));
+    EXPECT_FALSE(frame->dropTargetRegistered());
+#else
     EXPECT_TRUE(frame->dropTargetRegistered());
     EXPECT_TRUE(frame->enableDropTarget(false));
     EXPECT_FALSE(frame->dropTargetRegistered());
     EXPECT_TRUE(frame->enableDropTarget(true));
     EXPECT_TRUE(frame->dropTargetRegistered());
+#endif
     delete frame;
 }
 

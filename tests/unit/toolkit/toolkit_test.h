@@ -1,6 +1,6 @@
 // Shared pieces of the toolkit tests: a host window per test, the test pictures, recording
 // views, an editor that counts what the frame asks of it, and pixel helpers. The same tests
-// run on the headless backend and, cross-built, on Win32 with real windows.
+// run on the headless backend, cross-built on Win32 with real windows, and on X11.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,7 +17,11 @@
 #include "toolkit/frame_editor.h"
 #include "toolkit/view.h"
 
-#if defined(_WIN32)
+// The build says which backend the tests run on (headless, or real windows: Win32, X11).
+#if !defined(MELP_TOOLKIT_X11)
+#define MELP_TOOLKIT_X11 0
+#endif
+#if defined(_WIN32) || MELP_TOOLKIT_X11
 #define MELP_TOOLKIT_HEADLESS 0
 #else
 #define MELP_TOOLKIT_HEADLESS 1

@@ -1,0 +1,834 @@
+// Windows on an X server, each on a connection of its own; their events, the pointer, the
+// clock and the stand-ins for what X11 does not have (libraries, OLE, drag and drop).
+#include "platform/x11/x11_state.h"
+
+#include <X11/Xproto.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <new>
+#include <string>
+
+// Xlib's per-connection error hook (declared in Xlibint.h, which a C++ source cannot take):
+// the procedure hears every protocol error of that connection first, and one that answers
+// non-zero keeps it from the process-wide handler.
+extern "C" {
+using ConnectionErrorProcedure = int (*)(Display*, xError*, XExtCodes*, int*);
+ConnectionErrorProcedure XESetError(Display* display, int extension,
+                                    ConnectionErrorProcedure procedure);
+}
+
+namespace melp::platform {
+namespace x11::detail {
+namespace {
+
+using raster::detail::noteInvalidHandle;
+
+constexpr ColorRef buttonFace = 0x00F0F0F0;
+
+// Win32 messages that have no constant in the contract: they reach the window procedure,
+// which hands them to default processing, as Windows does for the frame.
+constexpr std::uint32_t messageMouseMove = 0x0200;         // WM_MOUSEMOVE
+constexpr std::uint32_t messageLeftButtonUp = 0x0202;      // WM_LBUTTONUP
+constexpr std::uint32_t messageRightButtonUp = 0x0205;     // WM_RBUTTONUP
+constexpr std::uint32_t messageMiddleButtonUp = 0x0208;    // WM_MBUTTONUP
+constexpr std::uint32_t messageWheel = 0x020A;             // WM_MOUSEWHEEL
+constexpr std::uint32_t messageHorizontalWheel = 0x020E;   // WM_MOUSEHWHEEL
+constexpr std::int32_t wheelStep = 120;                    // WHEEL_DELTA
+
+constexpr long windowEvents =
+    ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
+
+struct WindowClass {
+    std::string name;
+    WindowProcedure procedure;
+};
+
+struct Backend {
+    std::vector<WindowTag*> windows;
+    std::vector<WindowClass> classes;
+    Module module = nullptr;
+    Cursor cursor = nullptr;
+    std::int32_t oleBalance = 0;
+    // Set while a window procedure runs for an input event: events taken meanwhile (the
+    // paint pump inside a button's tracking loop) are Expose and destruction only.
+    bool inInputProcedure = false;
+};
+
+Backend& backend() noexcept {
+    // Never destroyed: static destructors elsewhere may still ask about windows.
+    static Backend& instance = *new Backend;
+    return instance;
+}
+
+raster::detail::State& drawing() noexcept { return raster::detail::state(); }
+
+unsigned char moduleToken;
+unsigned char arrowCursorToken;
+
+bool sameName(const char* a, const char* b) noexcept {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        if (std::tolower(static_cast<unsigned char>(*a)) !=
+            std::tolower(static_cast<unsigned char>(*b))) {
+            return false;
+        }
+    }
+    return *a == *b;
+}
+
+int takeConnectionError(Display* display, xError*, XExtCodes*, int* result) {
+    for (WindowTag* window : backend().windows) {
+        if (window->display == display) {
+            ++window->errors;
+        }
+    }
+    *result = 0;
+    return 1;
+}
+
+Display* openConnection() noexcept {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return nullptr;
+    }
+    XExtCodes* codes = XAddExtension(display);
+    if (codes == nullptr) {
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    XESetError(display, codes->extension, &takeConnectionError);
+    return display;
+}
+
+// Takes the window out of the books, closes its connection (the server then forgets all
+// it made there) and frees it.
+void endWindow(WindowTag* window) noexcept {
+    auto& windows = backend().windows;
+    if (window->display != nullptr) {
+        closePresenter(window);
+        if (window->alive && window->id != 0) {
+            // At once, so that other connections no longer see it; an error (the window
+            // already gone with its parent) stays on this connection.
+            XDestroyWindow(window->display, window->id);
+            XSync(window->display, False);
+        }
+        XCloseDisplay(window->display);
+    }
+    if (window->alive && !window->topLevel) {
+        --drawing().live.windows;
+    }
+    windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
+    delete window;
+}
+
+WindowTag* checkedWindow(Window window) noexcept {
+    WindowTag* w = findWindow(window);
+    if (w == nullptr || !w->alive) {
+        noteInvalidHandle();
+        return nullptr;
+    }
+    return w;
+}
+
+std::intptr_t send(WindowTag* window, std::uint32_t message, std::uintptr_t wParam,
+                   std::intptr_t lParam) noexcept {
+    if (window->procedure != nullptr) {
+        return window->procedure(window, message, wParam, lParam);
+    }
+    return defaultWindowProcedure(window, message, wParam, lParam);
+}
+
+std::intptr_t sendInput(WindowTag* window, std::uint32_t message, std::uintptr_t wParam,
+                        std::intptr_t lParam) noexcept {
+    Backend& b = backend();
+    const bool outer = !b.inInputProcedure;
+    b.inInputProcedure = true;
+    const std::intptr_t result = send(window, message, wParam, lParam);
+    if (outer) {
+        b.inInputProcedure = false;
+    }
+    return result;
+}
+
+std::uintptr_t mouseKeyFlags(unsigned int state) noexcept {
+    std::uintptr_t flags = 0;
+    if ((state & Button1Mask) != 0) flags |= 0x0001;  // MK_LBUTTON
+    if ((state & Button3Mask) != 0) flags |= 0x0002;  // MK_RBUTTON
+    if ((state & ShiftMask) != 0) flags |= 0x0004;    // MK_SHIFT
+    if ((state & ControlMask) != 0) flags |= 0x0008;  // MK_CONTROL
+    if ((state & Button2Mask) != 0) flags |= 0x0010; // MK_MBUTTON
+    return flags;
+}
+
+std::intptr_t packPoint(int x, int y) noexcept {
+    const auto low = static_cast<std::uint32_t>(x) & 0xFFFFu;
+    const auto high = static_cast<std::uint32_t>(y) & 0xFFFFu;
+    return static_cast<std::intptr_t>(low | (high << 16));
+}
+
+// The host destroyed its window, and the server ours with it. As on Windows the window
+// hears WM_DESTROY and its handle is dead from then on; its connection goes at once, since
+// nobody destroys a window that is already gone.
+void destroyedFromOutside(WindowTag* window) noexcept {
+    if (!window->alive) {
+        return;
+    }
+    send(window, messageDestroy, 0, 0);
+    if (findWindow(window) != window) {
+        return;  // the procedure ended it
+    }
+    window->id = 0;  // the server has no window to destroy
+    endWindow(window);
+}
+
+void markLost(WindowTag* window, const Rectangle& area) noexcept {
+    const Rectangle r = intersect(area, Rectangle{0, 0, window->framebuffer.width,
+                                                  window->framebuffer.height});
+    const auto stride = static_cast<std::size_t>(window->framebuffer.width);
+    for (std::int32_t y = r.top; y < r.bottom; ++y) {
+        for (std::int32_t x = r.left; x < r.right; ++x) {
+            window->shown[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x)] =
+                lostPixel;
+        }
+    }
+}
+
+// One event of the window's connection, as the Win32 message it stands for.
+void handle(WindowTag* window, const XEvent& event) noexcept {
+    switch (event.type) {
+    case Expose: {
+        const XExposeEvent& e = event.xexpose;
+        const Rectangle area{e.x, e.y, e.x + e.width, e.y + e.height};
+        if (!window->shown.empty()) {
+            markLost(window, area);
+        }
+        addToUpdate(window, area);
+        break;
+    }
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window->id) {
+            destroyedFromOutside(window);
+        }
+        break;
+    case ButtonPress: {
+        const XButtonEvent& e = event.xbutton;
+        const std::uintptr_t flags = mouseKeyFlags(e.state);
+        switch (e.button) {
+        case Button1: sendInput(window, messageLeftButtonDown, flags | 0x0001, packPoint(e.x, e.y)); break;
+        case Button2: sendInput(window, messageMiddleButtonDown, flags | 0x0010, packPoint(e.x, e.y)); break;
+        case Button3: sendInput(window, messageRightButtonDown, flags | 0x0002, packPoint(e.x, e.y)); break;
+        case 4:
+        case 5:
+        case 6:
+        case 7: {
+            // Up and left are positive, as on Windows; the position is on the screen.
+            const std::int32_t delta = (e.button == 4 || e.button == 7) ? wheelStep : -wheelStep;
+            const std::uint32_t message = e.button <= 5 ? messageWheel : messageHorizontalWheel;
+            const auto high = static_cast<std::uintptr_t>(static_cast<std::uint16_t>(delta)) << 16;
+            sendInput(window, message, high | flags, packPoint(e.x_root, e.y_root));
+            break;
+        }
+        default: break;
+        }
+        break;
+    }
+    case ButtonRelease: {
+        const XButtonEvent& e = event.xbutton;
+        const std::uintptr_t flags = mouseKeyFlags(e.state);
+        switch (e.button) {
+        case Button1: sendInput(window, messageLeftButtonUp, flags & ~0x0001u, packPoint(e.x, e.y)); break;
+        case Button2: sendInput(window, messageMiddleButtonUp, flags & ~0x0010u, packPoint(e.x, e.y)); break;
+        case Button3: sendInput(window, messageRightButtonUp, flags & ~0x0002u, packPoint(e.x, e.y)); break;
+        default: break;
+        }
+        break;
+    }
+    case MotionNotify: {
+        const XMotionEvent& e = event.xmotion;
+        sendInput(window, messageMouseMove, mouseKeyFlags(e.state), packPoint(e.x, e.y));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// Takes what is waiting on the window's connection: everything, or only Expose and
+// structure events (inside an input procedure, and in the paint pump).
+void takeEvents(WindowTag* window, bool input) noexcept {
+    Display* display = window->display;
+    while (findWindow(window) == window && XPending(display) > 0) {
+        XEvent event;
+        if (input) {
+            XNextEvent(display, &event);
+        } else if (!XCheckMaskEvent(display, ExposureMask | StructureNotifyMask, &event)) {
+            break;
+        }
+        handle(window, event);
+    }
+}
+
+void takeAllEvents(bool input) noexcept {
+    // Procedures may end windows meanwhile: walk a copy, and skip what has gone.
+    std::vector<WindowTag*> snapshot;
+    try {
+        snapshot = backend().windows;
+    } catch (...) {
+        return;
+    }
+    for (WindowTag* window : snapshot) {
+        if (findWindow(window) == window && window->display != nullptr) {
+            takeEvents(window, input);
+        }
+    }
+}
+
+WindowTag* firstInvalidWindow() noexcept {
+    for (WindowTag* window : backend().windows) {
+        if (window->alive && window->hasUpdate) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+// The connection that answers questions about the pointer: the newest window's.
+Display* pointerConnection() noexcept {
+    const auto& windows = backend().windows;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if ((*it)->alive && (*it)->display != nullptr) {
+            return (*it)->display;
+        }
+    }
+    return nullptr;
+}
+
+bool queryPointer(std::int32_t* x, std::int32_t* y, unsigned int* mask) noexcept {
+    Display* display = pointerConnection();
+    if (display == nullptr) {
+        return false;
+    }
+    ::Window root = 0;
+    ::Window child = 0;
+    int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
+    unsigned int state = 0;
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY,
+                       &windowX, &windowY, &state)) {
+        return false;
+    }
+    *x = rootX;
+    *y = rootY;
+    *mask = state;
+    return true;
+}
+
+// A window of the backend, on a new connection: a child of `parentId` or, with `topLevel`, a
+// window of the screen at (x, y).
+WindowTag* makeWindow(::Window parentId, bool topLevel, std::int32_t x, std::int32_t y,
+                      std::int32_t width, std::int32_t height, const char* title) noexcept {
+    if (width < 0 || height < 0 || width > 16384 || height > 16384) {
+        return nullptr;
+    }
+    auto* window = new (std::nothrow) WindowTag(width, height);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    try {
+        backend().windows.push_back(window);
+    } catch (...) {
+        delete window;
+        return nullptr;
+    }
+    window->topLevel = topLevel;
+    window->display = openConnection();
+    if (window->display == nullptr) {
+        endWindow(window);
+        return nullptr;
+    }
+    Display* display = window->display;
+    if (topLevel) {
+        parentId = DefaultRootWindow(display);
+    }
+    // A window id the server does not know fails here, on this connection only.
+    XWindowAttributes parent{};
+    if (XGetWindowAttributes(display, parentId, &parent) == 0 || window->errors != 0) {
+        endWindow(window);
+        return nullptr;
+    }
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None;  // the panel paints every pixel itself
+    attributes.border_pixel = 0;
+    attributes.event_mask = windowEvents;
+    // X has no empty windows; the framebuffer keeps the size asked for.
+    window->id = XCreateWindow(display, parentId, x, y,
+                               static_cast<unsigned int>(std::max(width, 1)),
+                               static_cast<unsigned int>(std::max(height, 1)), 0,
+                               CopyFromParent, InputOutput, CopyFromParent,
+                               CWBackPixmap | CWBorderPixel | CWEventMask, &attributes);
+    window->parentId = parentId;
+    if (title != nullptr) {
+        XStoreName(display, window->id, title);
+    }
+    if (topLevel) {
+        // Where it was asked for, even under a window manager.
+        XSizeHints hints{};
+        hints.flags = USPosition | PPosition | PMinSize | PMaxSize;
+        hints.x = x;
+        hints.y = y;
+        hints.min_width = hints.max_width = width;
+        hints.min_height = hints.max_height = height;
+        XSetWMNormalHints(display, window->id, &hints);
+    }
+    XSync(display, False);
+    if (window->errors != 0 || !openPresenter(window, parent.visual, parent.depth)) {
+        endWindow(window);
+        return nullptr;
+    }
+    XMapWindow(display, window->id);
+    XSync(display, False);
+    if (window->errors != 0) {
+        endWindow(window);
+        return nullptr;
+    }
+    window->alive = true;
+    if (!topLevel) {
+        ++drawing().live.windows;
+    }
+    addToUpdate(window, Rectangle{0, 0, width, height});
+    return window;
+}
+
+}  // namespace
+
+std::vector<WindowTag*>& windows() noexcept { return backend().windows; }
+
+WindowTag* findWindow(const void* handle) noexcept {
+    for (WindowTag* window : backend().windows) {
+        if (window == handle) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+bool liveWindow(const WindowTag* window) noexcept {
+    const WindowTag* found = findWindow(window);
+    return found != nullptr && found->alive;
+}
+
+void addToUpdate(WindowTag* window, const Rectangle& area) noexcept {
+    const Rectangle clipped =
+        intersect(area, Rectangle{0, 0, window->framebuffer.width, window->framebuffer.height});
+    if (clipped.empty()) {
+        return;
+    }
+    window->update = window->hasUpdate ? unite(window->update, clipped) : clipped;
+    window->hasUpdate = true;
+}
+
+}  // namespace x11::detail
+
+namespace raster::detail {
+
+Surface* windowSurface(WindowTag* window) noexcept {
+    return x11::detail::liveWindow(window) ? &window->framebuffer : nullptr;
+}
+
+// A panel may draw text for hours in a host: no log unless a test asks for one.
+bool textLoggingAtStart() noexcept { return false; }
+
+}  // namespace raster::detail
+
+using namespace x11::detail;
+using raster::detail::destroyDevice;
+using raster::detail::liveDevice;
+using raster::detail::newWindowDevice;
+using raster::detail::noteInvalidHandle;
+using raster::detail::putPixel;
+
+// --- module --------------------------------------------------------------------------------
+
+Module moduleInstance() noexcept {
+    Module module = backend().module;
+    return module != nullptr ? module : reinterpret_cast<Module>(&moduleToken);
+}
+
+void setModuleInstance(Module module) noexcept { backend().module = module; }
+
+// --- windows -------------------------------------------------------------------------------
+
+bool registerWindowClass(const char* className, Module, WindowProcedure procedure) noexcept {
+    Backend& b = backend();
+    if (className == nullptr || procedure == nullptr ||
+        drawing().switches.classRegistrationFails) {
+        return false;
+    }
+    for (const WindowClass& c : b.classes) {
+        if (sameName(c.name.c_str(), className)) {
+            return false;
+        }
+    }
+    try {
+        b.classes.push_back(WindowClass{className, procedure});
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+bool unregisterWindowClass(const char* className, Module) noexcept {
+    Backend& b = backend();
+    if (className == nullptr) {
+        return false;
+    }
+    for (auto it = b.classes.begin(); it != b.classes.end(); ++it) {
+        if (sameName(it->name.c_str(), className)) {
+            for (const WindowTag* w : b.windows) {
+                if (w->alive && sameName(w->className.c_str(), className)) {
+                    return false;
+                }
+            }
+            b.classes.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The server applies the pointer mapping before events reach any client.
+std::int32_t swapButtonMetric() noexcept { return 0; }
+
+Window createChildWindow(const char* className, const char* title, Window parent,
+                         std::int32_t width, std::int32_t height, Module) noexcept {
+    Backend& b = backend();
+    if (className == nullptr || drawing().switches.windowCreationFails) {
+        return nullptr;
+    }
+    const WindowClass* windowClass = nullptr;
+    for (const WindowClass& c : b.classes) {
+        if (sameName(c.name.c_str(), className)) {
+            windowClass = &c;
+        }
+    }
+    if (windowClass == nullptr) {
+        return nullptr;
+    }
+    // A window of ours, or the host's window as its X window id.
+    ::Window parentId = 0;
+    if (WindowTag* ours = findWindow(parent)) {
+        if (!ours->alive) {
+            noteInvalidHandle();
+            return nullptr;
+        }
+        parentId = ours->id;
+    } else {
+        parentId = static_cast<::Window>(reinterpret_cast<std::uintptr_t>(parent));
+    }
+    if (parentId == 0) {
+        return nullptr;
+    }
+    const WindowProcedure procedure = windowClass->procedure;
+    std::string name;
+    try {
+        name = className;
+    } catch (...) {
+        return nullptr;
+    }
+    WindowTag* window = makeWindow(parentId, false, 0, 0, width, height, title);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    window->className = std::move(name);
+    window->procedure = procedure;
+    return window;
+}
+
+bool destroyWindow(Window window) noexcept {
+    WindowTag* w = findWindow(window);
+    if (w == nullptr) {
+        noteInvalidHandle();
+        return false;
+    }
+    // A window the host destroyed with its own still needs its connection closed; the
+    // call reports the failure DestroyWindow would.
+    const bool wasAlive = w->alive;
+    if (wasAlive) {
+        send(w, messageDestroy, 0, 0);
+        if (findWindow(window) != w) {
+            return true;
+        }
+    } else {
+        noteInvalidHandle();
+    }
+    endWindow(w);
+    return wasAlive;
+}
+
+void setWindowUserData(Window window, void* data) noexcept {
+    if (WindowTag* w = checkedWindow(window)) {
+        w->userData = data;
+    }
+}
+
+void* windowUserData(Window window) noexcept {
+    WindowTag* w = checkedWindow(window);
+    return w != nullptr ? w->userData : nullptr;
+}
+
+std::intptr_t defaultWindowProcedure(Window window, std::uint32_t message, std::uintptr_t,
+                                     std::intptr_t) noexcept {
+    if (message == messagePaint && liveWindow(window)) {
+        PaintRecord record;
+        beginPaint(window, &record);
+        endPaint(window, &record);
+    }
+    return 0;
+}
+
+bool windowRect(Window window, std::int32_t* left, std::int32_t* top, std::int32_t* right,
+                std::int32_t* bottom) noexcept {
+    WindowTag* w = checkedWindow(window);
+    if (w == nullptr || left == nullptr || top == nullptr || right == nullptr ||
+        bottom == nullptr) {
+        return false;
+    }
+    int x = 0;
+    int y = 0;
+    ::Window child = 0;
+    const std::int32_t errorsBefore = w->errors;
+    if (!XTranslateCoordinates(w->display, w->id, DefaultRootWindow(w->display), 0, 0, &x, &y,
+                               &child) ||
+        w->errors != errorsBefore) {
+        return false;
+    }
+    *left = x;
+    *top = y;
+    *right = x + w->framebuffer.width;
+    *bottom = y + w->framebuffer.height;
+    return true;
+}
+
+bool hasUpdateRect(Window window) noexcept {
+    WindowTag* w = checkedWindow(window);
+    return w != nullptr && w->hasUpdate;
+}
+
+Device beginPaint(Window window, PaintRecord* record) noexcept {
+    WindowTag* w = checkedWindow(window);
+    if (w == nullptr || record == nullptr) {
+        return nullptr;
+    }
+    const Rectangle area = w->hasUpdate ? w->update : Rectangle{};
+    w->hasUpdate = false;
+    w->update = Rectangle{};
+    Device device = newWindowDevice(w, true);
+    record->device = device;
+    record->left = area.left;
+    record->top = area.top;
+    record->right = area.right;
+    record->bottom = area.bottom;
+    if (device == nullptr) {
+        return nullptr;
+    }
+    device->clip = area;
+    // The erase with the class brush (the button face), as Windows does by default.
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+        for (std::int32_t x = area.left; x < area.right; ++x) {
+            putPixel(w->framebuffer, x, y, buttonFace);
+        }
+    }
+    return device;
+}
+
+void endPaint(Window window, PaintRecord* record) noexcept {
+    if (record == nullptr || record->device == nullptr) {
+        return;
+    }
+    if (!liveDevice(record->device) || !record->device->paint ||
+        record->device->window != window) {
+        noteInvalidHandle();
+        return;
+    }
+    destroyDevice(record->device);
+    record->device = nullptr;
+    if (WindowTag* w = findWindow(window); w != nullptr && w->alive) {
+        present(w, Rectangle{record->left, record->top, record->right, record->bottom});
+    }
+}
+
+Device windowDevice(Window window) noexcept {
+    WindowTag* w = checkedWindow(window);
+    return w != nullptr ? newWindowDevice(w, false) : nullptr;
+}
+
+void releaseWindowDevice(Window window, Device device) noexcept {
+    if (!liveDevice(device) || device->memory || device->paint || device->window != window) {
+        noteInvalidHandle();
+        return;
+    }
+    destroyDevice(device);
+    if (WindowTag* w = findWindow(window); w != nullptr && w->alive) {
+        present(w, Rectangle{0, 0, w->framebuffer.width, w->framebuffer.height});
+    }
+}
+
+bool dispatchOnePaintMessage() noexcept {
+    takeAllEvents(false);
+    WindowTag* window = firstInvalidWindow();
+    if (window == nullptr) {
+        return false;
+    }
+    ++drawing().counters.paintsDispatched;
+    send(window, messagePaint, 0, 0);
+    return true;
+}
+
+void dispatchWindowEvents() noexcept {
+    takeAllEvents(!backend().inInputProcedure);
+    // Then the paint messages, as a message loop does once the queue is empty; bounded, so
+    // a procedure that never validates cannot hold the host.
+    for (std::int32_t i = 0; i < 64 && dispatchOnePaintMessage(); ++i) {
+    }
+}
+
+// --- input, time, cursor ---------------------------------------------------------------------
+
+bool asyncKeyDown(std::int32_t virtualKey) noexcept {
+    unsigned int mask = 0;
+    switch (virtualKey) {
+    case keyLeftButton: mask = Button1Mask; break;
+    case keyRightButton: mask = Button3Mask; break;
+    case keyMiddleButton: mask = Button2Mask; break;
+    case keyShift: mask = ShiftMask; break;
+    case keyControl: mask = ControlMask; break;
+    case keyAlt: mask = Mod1Mask; break;
+    default: return false;  // the contract's callers ask for buttons and modifiers only
+    }
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    unsigned int state = 0;
+    return queryPointer(&x, &y, &state) && (state & mask) != 0;
+}
+
+bool cursorPosition(std::int32_t* x, std::int32_t* y) noexcept {
+    if (x == nullptr || y == nullptr) {
+        return false;
+    }
+    unsigned int state = 0;
+    return queryPointer(x, y, &state);
+}
+
+// Cursors belong to X windows; the frame only ever puts back the one it found.
+Cursor currentCursor() noexcept {
+    Cursor cursor = backend().cursor;
+    return cursor != nullptr ? cursor : reinterpret_cast<Cursor>(&arrowCursorToken);
+}
+
+void setCursor(Cursor cursor) noexcept { backend().cursor = cursor; }
+
+std::uint32_t tickCount() noexcept {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const auto milliseconds = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                              static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(milliseconds);
+}
+
+void sleepMilliseconds(std::uint32_t milliseconds) noexcept {
+    timespec remaining{static_cast<time_t>(milliseconds / 1000u),
+                       static_cast<long>(milliseconds % 1000u) * 1000000L};
+    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+    }
+}
+
+// --- object linking and drag and drop -----------------------------------------------------------
+
+void oleInitialize() noexcept {
+    ++drawing().counters.oleInitializations;
+    ++backend().oleBalance;
+}
+
+void oleUninitialize() noexcept {
+    ++drawing().counters.oleUninitializations;
+    --backend().oleBalance;
+}
+
+// No drag and drop on X11.
+bool registerDragDrop(Window, void*) noexcept { return false; }
+
+bool revokeDragDrop(Window) noexcept { return false; }
+
+LiveObjects liveObjects() noexcept { return drawing().live; }
+
+// --- the test-facing side ---------------------------------------------------------------------
+
+namespace x11 {
+
+Window createTopLevelWindow(std::int32_t x, std::int32_t y, std::int32_t width,
+                            std::int32_t height) noexcept {
+    return makeWindow(0, true, x, y, width, height, "MELP test host");
+}
+
+unsigned long windowId(Window window) noexcept {
+    if (WindowTag* w = findWindow(window)) {
+        return w->alive ? w->id : 0;
+    }
+    return static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(window));
+}
+
+Window windowForId(unsigned long id) noexcept {
+    for (WindowTag* window : backend().windows) {
+        if (window->alive && window->id == id) {
+            return window;
+        }
+    }
+    return reinterpret_cast<Window>(static_cast<std::uintptr_t>(id));
+}
+
+bool classRegistered(const char* className) noexcept {
+    if (className == nullptr) {
+        return false;
+    }
+    for (const WindowClass& c : backend().classes) {
+        if (sameName(c.name.c_str(), className)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool windowExists(Window window) noexcept { return liveWindow(window); }
+
+bool presentsThroughSharedMemory(Window window) noexcept {
+    const WindowTag* w = findWindow(window);
+    return w != nullptr && w->presenter.sharedMemory;
+}
+
+void synchronize() noexcept {
+    for (WindowTag* window : backend().windows) {
+        if (window->display != nullptr) {
+            if (window->alive) {
+                present(window, Rectangle{0, 0, window->framebuffer.width,
+                                          window->framebuffer.height});
+            }
+            XSync(window->display, False);
+        }
+    }
+    takeAllEvents(false);
+}
+
+void dispatchAll() noexcept { dispatchWindowEvents(); }
+
+std::int32_t openConnections() noexcept {
+    std::int32_t count = 0;
+    for (const WindowTag* window : backend().windows) {
+        count += window->display != nullptr ? 1 : 0;
+    }
+    return count;
+}
+
+}  // namespace x11
+}  // namespace melp::platform
