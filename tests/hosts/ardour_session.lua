@@ -3,6 +3,7 @@
 --
 --   ardour7-lua ardour_session.lua SESSION_DIR PLUGIN_NAME
 --   ardour7-lua ardour_session.lua SESSION_DIR list
+--   ardour7-lua ardour_session.lua SESSION_DIR PLUGIN_NAME demo SECONDS DEVICE
 --
 -- The plug-in must already be in Ardour's VST index (ardour-vst-scanner) and in a folder of
 -- LXVST_PATH. Prints one "result:" line per comparison and a last line "session: pass" or
@@ -11,6 +12,10 @@
 -- With "list" it only opens a session and prints the VST plug-ins the session can use, one
 -- "plug-in:" line each. Opening a session is also when Ardour notes new libraries in
 -- LXVST_PATH in its scan log, to be indexed by the scanner; until then they are not usable.
+--
+-- With "demo" it records SECONDS of the dummy backend's DEVICE (a generator such as "Sine
+-- Sweep Swell") on "Source", inserts the plug-in there and saves the session: a session
+-- to open in Ardour's window, where the plug-in's panel meters the take.
 --
 -- 1. Record the dummy backend's white noise on the stereo track "Source" for three seconds
 --    (a second and a half or more reach the disk); the take is what goes in.
@@ -25,8 +30,9 @@
 -- track's output up over its first 2816 samples after the transport starts (its declick),
 -- and that ramp must fall on silence.
 
-local session_dir, plugin_name = arg[1], arg[2]
+local session_dir, plugin_name, mode = arg[1], arg[2], arg[3]
 assert(session_dir and plugin_name, "usage: ardour_session.lua SESSION_DIR PLUGIN_NAME")
+local demo_seconds, device = tonumber(arg[4]), arg[5] or "Uniform White Noise"
 
 local rate = 48000
 local failures = 0
@@ -42,7 +48,7 @@ end
 
 local backend = AudioEngine:set_backend("None (Dummy)", "", "")
 assert(backend, "Ardour's dummy backend is missing")
-backend:set_device_name("Uniform White Noise")
+backend:set_device_name(device)
 AudioEngine:set_sample_rate(rate)
 AudioEngine:set_buffer_size(256)
 assert(AudioEngine:start(false) == 0, "the audio engine did not start")
@@ -136,9 +142,9 @@ end
 
 -- 1. The take.
 local source = new_track("Source", true)
-local capture = new_track("Capture", false)
+local capture = mode ~= "demo" and new_track("Capture", false) or nil
 source:rec_enable_control():set_value(1, PBD.GroupControlDisposition.NoGroup)
-roll_for(3)
+roll_for(mode == "demo" and demo_seconds or 3)
 source:rec_enable_control():set_value(0, PBD.GroupControlDisposition.NoGroup)
 local take = only_region(source)
 local take_length = take:length():samples()
@@ -157,6 +163,13 @@ local info = insert:plugin(0):get_info()
 print(string.format("plug-in: %s by %s, unique id %s, %d in %d out", info.name, info.creator,
                     info.unique_id, info.n_inputs:n_audio(), info.n_outputs:n_audio()))
 assert(plugin:active(), "the plug-in is not active")
+
+if mode == "demo" then
+  s:save_state("", false, false, false)
+  close_session()
+  print("session: saved")
+  return
+end
 
 local bounced = source:bounce_range(take_start, take_start + take_length, ARDOUR.InterThreadInfo(), plugin, true, "bounce")
 assert(not bounced:isnil(), "the bounce made no region")
