@@ -11,6 +11,7 @@ namespace headless::detail {
 
 using raster::Counters;
 using raster::Switches;
+using raster::detail::equalsIgnoringCase;
 using raster::detail::intersect;
 using raster::detail::noteInvalidHandle;
 using raster::detail::unite;
@@ -61,16 +62,6 @@ void notePoll() noexcept {
     if (stalledPolls.fetch_add(1, std::memory_order_relaxed) + 1 >= stallLimit) {
         setClock(clockMs.load(std::memory_order_relaxed) + 1);
     }
-}
-
-bool equalsIgnoringCase(const char* a, const char* b) noexcept {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (std::tolower(static_cast<unsigned char>(*a)) !=
-            std::tolower(static_cast<unsigned char>(*b))) {
-            return false;
-        }
-    }
-    return *a == *b;
 }
 
 void screenOrigin(const WindowTag* window, std::int32_t* x, std::int32_t* y) noexcept {

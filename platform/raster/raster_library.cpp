@@ -12,7 +12,11 @@ unsigned char imageLibraryToken;
 
 Module imageLibrary() noexcept { return reinterpret_cast<Module>(&imageLibraryToken); }
 
-bool equalsIgnoringCase(const char* a, const char* b) noexcept {
+raster::detail::State& drawing() noexcept { return raster::detail::state(); }
+
+}  // namespace
+
+bool raster::detail::equalsIgnoringCase(const char* a, const char* b) noexcept {
     for (; *a != '\0' && *b != '\0'; ++a, ++b) {
         if (std::tolower(static_cast<unsigned char>(*a)) !=
             std::tolower(static_cast<unsigned char>(*b))) {
@@ -22,13 +26,9 @@ bool equalsIgnoringCase(const char* a, const char* b) noexcept {
     return *a == *b;
 }
 
-raster::detail::State& drawing() noexcept { return raster::detail::state(); }
-
-}  // namespace
-
 Module loadLibrary(const char* name) noexcept {
     if (name == nullptr || !drawing().switches.imageLibraryPresent ||
-        !equalsIgnoringCase(name, "msimg32.dll")) {
+        !raster::detail::equalsIgnoringCase(name, "msimg32.dll")) {
         return nullptr;
     }
     ++drawing().counters.librariesLoaded;

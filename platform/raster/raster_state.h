@@ -121,6 +121,10 @@ ColorRef readPixel(const Surface& surface, std::int32_t x, std::int32_t y) noexc
 // A colour as it lands on a monochrome surface: the nearer of black and white.
 std::uint32_t monochromeBit(ColorRef color) noexcept;
 
+// Window class, face and library names compare as Windows compares them: ASCII letters
+// without regard to case.
+bool equalsIgnoringCase(const char* a, const char* b) noexcept;
+
 // The bytes of an embedded font file ("LiberationSans-Regular.ttf" ...); false when the
 // binary has no file of that name.
 bool embeddedFont(const char* fileName, const unsigned char** data, std::size_t* size) noexcept;

@@ -50,22 +50,12 @@ FaceCache& faceCache() noexcept {
     return cache;
 }
 
-bool sameName(const char* a, const char* b) noexcept {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (std::tolower(static_cast<unsigned char>(*a)) !=
-            std::tolower(static_cast<unsigned char>(*b))) {
-            return false;
-        }
-    }
-    return *a == *b;
-}
-
 const char* fileFor(const FontDescription& font) noexcept {
     char face[33] = {};
     std::memcpy(face, font.faceName, sizeof font.faceName);
     const bool bold = font.weight >= 600;
     const bool italic = font.italic != 0;
-    if (sameName(face, "Symbol")) {
+    if (equalsIgnoringCase(face, "Symbol")) {
         if (bold) {
             return italic ? "DejaVuSans-BoldOblique.ttf" : "DejaVuSans-Bold.ttf";
         }

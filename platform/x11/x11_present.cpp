@@ -1,6 +1,7 @@
 // Putting a window's framebuffer on the screen: an XImage in the window's visual, in shared
 // memory when the server is on this machine and offers MIT-SHM, and only the part that
 // changed since the last time.
+#include "platform/x11/x11_channels.h"
 #include "platform/x11/x11_state.h"
 
 #include <sys/ipc.h>
@@ -99,27 +100,9 @@ std::uint32_t littleEndianHost() noexcept {
     return first == 1 ? LSBFirst : MSBFirst;
 }
 
-// One channel of a ColorRef (8 bits) moved into a visual's mask.
-unsigned long channel(std::uint32_t value, unsigned long mask) noexcept {
-    if (mask == 0) {
-        return 0;
-    }
-    int shift = 0;
-    while (((mask >> shift) & 1ul) == 0) {
-        ++shift;
-    }
-    int bits = 0;
-    while (((mask >> (shift + bits)) & 1ul) != 0) {
-        ++bits;
-    }
-    const unsigned long scaled = bits >= 8 ? static_cast<unsigned long>(value) << (bits - 8)
-                                           : static_cast<unsigned long>(value) >> (8 - bits);
-    return (scaled << shift) & mask;
-}
-
 unsigned long toPixel(const Presenter& p, ColorRef color) noexcept {
-    return channel(color & 0xFFu, p.redMask) | channel((color >> 8) & 0xFFu, p.greenMask) |
-           channel((color >> 16) & 0xFFu, p.blueMask);
+    return toChannel(color & 0xFFu, p.redMask) | toChannel((color >> 8) & 0xFFu, p.greenMask) |
+           toChannel((color >> 16) & 0xFFu, p.blueMask);
 }
 
 }  // namespace

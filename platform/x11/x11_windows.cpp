@@ -5,7 +5,6 @@
 #include <X11/Xproto.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -25,6 +24,7 @@ namespace melp::platform {
 namespace x11::detail {
 namespace {
 
+using raster::detail::equalsIgnoringCase;
 using raster::detail::noteInvalidHandle;
 
 constexpr ColorRef buttonFace = 0x00F0F0F0;
@@ -68,16 +68,6 @@ raster::detail::State& drawing() noexcept { return raster::detail::state(); }
 
 unsigned char moduleToken;
 unsigned char arrowCursorToken;
-
-bool sameName(const char* a, const char* b) noexcept {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (std::tolower(static_cast<unsigned char>(*a)) !=
-            std::tolower(static_cast<unsigned char>(*b))) {
-            return false;
-        }
-    }
-    return *a == *b;
-}
 
 int takeConnectionError(Display* display, xError*, XExtCodes*, int* result) {
     for (WindowTag* window : backend().windows) {
@@ -467,7 +457,7 @@ bool registerWindowClass(const char* className, Module, WindowProcedure procedur
         return false;
     }
     for (const WindowClass& c : b.classes) {
-        if (sameName(c.name.c_str(), className)) {
+        if (equalsIgnoringCase(c.name.c_str(), className)) {
             return false;
         }
     }
@@ -485,9 +475,9 @@ bool unregisterWindowClass(const char* className, Module) noexcept {
         return false;
     }
     for (auto it = b.classes.begin(); it != b.classes.end(); ++it) {
-        if (sameName(it->name.c_str(), className)) {
+        if (equalsIgnoringCase(it->name.c_str(), className)) {
             for (const WindowTag* w : b.windows) {
-                if (w->alive && sameName(w->className.c_str(), className)) {
+                if (w->alive && equalsIgnoringCase(w->className.c_str(), className)) {
                     return false;
                 }
             }
@@ -509,7 +499,7 @@ Window createChildWindow(const char* className, const char* title, Window parent
     }
     const WindowClass* windowClass = nullptr;
     for (const WindowClass& c : b.classes) {
-        if (sameName(c.name.c_str(), className)) {
+        if (equalsIgnoringCase(c.name.c_str(), className)) {
             windowClass = &c;
         }
     }
@@ -767,6 +757,8 @@ LiveObjects liveObjects() noexcept { return drawing().live; }
 
 namespace x11 {
 
+using raster::detail::equalsIgnoringCase;
+
 Window createTopLevelWindow(std::int32_t x, std::int32_t y, std::int32_t width,
                             std::int32_t height) noexcept {
     return makeWindow(0, true, x, y, width, height, "MELP test host");
@@ -793,7 +785,7 @@ bool classRegistered(const char* className) noexcept {
         return false;
     }
     for (const WindowClass& c : backend().classes) {
-        if (sameName(c.name.c_str(), className)) {
+        if (equalsIgnoringCase(c.name.c_str(), className)) {
             return true;
         }
     }

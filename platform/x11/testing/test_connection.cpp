@@ -1,5 +1,7 @@
 #include "platform/x11/testing/test_connection.h"
 
+#include "platform/x11/x11_channels.h"
+
 namespace melp::platform::testing::x11 {
 namespace {
 
@@ -8,23 +10,6 @@ int errors = 0;
 int countError(Display*, XErrorEvent*) {
     ++errors;
     return 0;
-}
-
-int channelOf(unsigned long pixel, unsigned long mask) noexcept {
-    if (mask == 0) {
-        return 0;
-    }
-    int shift = 0;
-    while (((mask >> shift) & 1ul) == 0) {
-        ++shift;
-    }
-    int bits = 0;
-    while (((mask >> (shift + bits)) & 1ul) != 0) {
-        ++bits;
-    }
-    const unsigned long value = (pixel & mask) >> shift;
-    return bits >= 8 ? static_cast<int>(value >> (bits - 8))
-                     : static_cast<int>(value << (8 - bits));
 }
 
 }  // namespace
@@ -43,9 +28,10 @@ int errorCount() noexcept { return errors; }
 
 ColorRef colorOf(XImage* image, int x, int y) noexcept {
     const unsigned long pixel = XGetPixel(image, x, y);
-    return makeColorRef(static_cast<std::uint8_t>(channelOf(pixel, image->red_mask)),
-                        static_cast<std::uint8_t>(channelOf(pixel, image->green_mask)),
-                        static_cast<std::uint8_t>(channelOf(pixel, image->blue_mask)));
+    using platform::x11::detail::fromChannel;
+    return makeColorRef(static_cast<std::uint8_t>(fromChannel(pixel, image->red_mask)),
+                        static_cast<std::uint8_t>(fromChannel(pixel, image->green_mask)),
+                        static_cast<std::uint8_t>(fromChannel(pixel, image->blue_mask)));
 }
 
 }  // namespace melp::platform::testing::x11

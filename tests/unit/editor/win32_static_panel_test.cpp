@@ -13,21 +13,13 @@
 #include "platform/testing/panel_probe.h"
 #include "platform/testing/test_window.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/live_objects.h"
 
 namespace melp {
 namespace {
 
 namespace probe = platform::testing;
-
-void expectSame(const platform::LiveObjects& now, const platform::LiveObjects& before,
-                const char* when) {
-    EXPECT_EQ(now.pens, before.pens) << when;
-    EXPECT_EQ(now.brushes, before.brushes) << when;
-    EXPECT_EQ(now.fonts, before.fonts) << when;
-    EXPECT_EQ(now.bitmaps, before.bitmaps) << when;
-    EXPECT_EQ(now.devices, before.devices) << when;
-    EXPECT_EQ(now.windows, before.windows) << when;
-}
+using testing::expectSameLiveObjects;
 
 TEST(Win32StaticPanel, HundredCyclesGiveBackEveryObject) {
     testing::FakeHost host;
@@ -55,13 +47,13 @@ TEST(Win32StaticPanel, HundredCyclesGiveBackEveryObject) {
         EXPECT_GT(platform::liveObjects().bitmaps, closed.bitmaps);
         dispatch(15 /* effEditClose */);
         probe::processMessages();
-        expectSame(platform::liveObjects(), closed, "after a close");
+        expectSameLiveObjects(platform::liveObjects(), closed, "after a close");
         ASSERT_EQ(probe::processWindowCount(), windows) << "cycle " << cycle;
     }
     dispatch(1 /* effClose */);
     probe::destroyTopLevelWindow(hostWindow);
     probe::processMessages();
-    expectSame(platform::liveObjects(), beforeEffect, "after effClose");
+    expectSameLiveObjects(platform::liveObjects(), beforeEffect, "after effClose");
 }
 
 }  // namespace

@@ -22,9 +22,11 @@
 #include "platform/raster/raster.h"
 #include "platform/testing/panel_probe.h"
 #include "platform/testing/test_window.h"
+#include "platform/testing/x11_probe.h"
 #include "platform/x11/x11.h"
 #include "tests/golden/golden_programme.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/live_objects.h"
 
 namespace melp {
 namespace {
@@ -33,15 +35,7 @@ namespace probe = platform::testing;
 using golden::pageHeight;
 using golden::pageWidth;
 
-void expectSame(const platform::LiveObjects& now, const platform::LiveObjects& before,
-                const char* when) {
-    EXPECT_EQ(now.pens, before.pens) << when;
-    EXPECT_EQ(now.brushes, before.brushes) << when;
-    EXPECT_EQ(now.fonts, before.fonts) << when;
-    EXPECT_EQ(now.bitmaps, before.bitmaps) << when;
-    EXPECT_EQ(now.devices, before.devices) << when;
-    EXPECT_EQ(now.windows, before.windows) << when;
-}
+using testing::expectSameLiveObjects;
 
 class X11Panel : public ::testing::Test, public golden::Driver {
 protected:
@@ -196,23 +190,43 @@ TEST_F(X11Panel, HundredOpenCloseCyclesLeaveNothingUnderTheHostWindow) {
         }
         ASSERT_EQ(probe::childWindowCount(hostWindow), 0) << "cycle " << cycle;
         ASSERT_EQ(platform::x11::openConnections(), connections) << "cycle " << cycle;
-        expectSame(platform::liveObjects(), closed, "after a close");
+        expectSameLiveObjects(platform::liveObjects(), closed, "after a close");
     }
 }
 
-TEST(X11PanelWithoutHost, AnUnknownHostWindowGivesNoPanelAndNoFailure) {
+// The plug-in's connections take their own protocol errors: none reaches the process-wide
+// handler (in a host, Xlib's default one ends the process).
+TEST(X11PanelErrors, AnUnknownHostWindowGivesNoPanelAndNoProcessWideError) {
     testing::FakeHost host;
     host.answer(host::audioMasterVersion, 2400);
     host::AEffect* effect = melpPluginEntry(&testing::FakeHost::callback);
     ASSERT_NE(effect, nullptr);
+    const std::int32_t errors = probe::processWideErrors();
     const std::int32_t connections = platform::x11::openConnections();
-    // An id no client made: the server's error stays on the panel's own connection.
+    // An id no client made: the server answers with an error.
     void* unknown = reinterpret_cast<void*>(std::uintptr_t{0x3FFFFFF0});
     effect->dispatcher(effect, host::effEditOpen, 0, 0, unknown, 0.0f);
     effect->dispatcher(effect, host::effEditIdle, 0, 0, nullptr, 0.0f);
     EXPECT_EQ(platform::x11::openConnections(), connections);
     effect->dispatcher(effect, host::effEditClose, 0, 0, nullptr, 0.0f);
     EXPECT_EQ(effect->dispatcher(effect, host::effClose, 0, 0, nullptr, 0.0f), 1);
+    EXPECT_EQ(probe::processWideErrors(), errors);
+}
+
+TEST_F(X11Panel, HostDestroyingItsWindowUnseenBeforeTheCloseCostsNoProcessWideError) {
+    open();
+    idle(2);
+    const std::int32_t errors = probe::processWideErrors();
+    const std::int32_t connections = platform::x11::openConnections();
+    // The host's own connection destroys its window and closes the editor at once: the
+    // panel's window is gone before the panel hears of it.
+    probe::destroyFromAnotherClient(hostWindow);
+    dispatch(host::effEditClose);
+    EXPECT_EQ(platform::x11::openConnections(), connections - 1);
+    EXPECT_EQ(probe::processWideErrors(), errors);
+    probe::processMessages();  // the stand-in host window hears of its end too
+    EXPECT_FALSE(platform::x11::windowExists(hostWindow));
+    hostWindow = nullptr;
 }
 
 }  // namespace
