@@ -19,7 +19,7 @@ scratch_home() {
   mkdir -p "$HOME"
 }
 
-# expect_field TEXT NAME VALUE: TEXT has NAME="VALUE" (as in an XML attribute).
+# expect_attribute TEXT NAME VALUE: TEXT has NAME="VALUE" (as in an XML attribute).
 expect_attribute() {
   grep -q "[[:space:]]$2=\"$3\"" <<<"$1" || fail "expected $2=\"$3\" in: $1"
 }
