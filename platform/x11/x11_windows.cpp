@@ -56,7 +56,16 @@ struct Backend {
     // Set while a window procedure runs for an input event: events taken meanwhile (the
     // paint pump inside a button's tracking loop) are Expose and destruction only.
     bool inInputProcedure = false;
+    // Buttons whose press has been handed to a window and whose release has not: they count
+    // as down for a short while even when the pointer says up, since events are taken only at
+    // the host's idle and a quick click (a touchpad's tap) is often over by then; without it
+    // the button under the press would find the mouse already up and ignore the click.
+    unsigned int pressesSeen = 0;
+    std::uint32_t pressSeenTick = 0;
 };
+
+// How long a press handed to a window counts as held, at the least.
+constexpr std::uint32_t pressHeldMilliseconds = 50;
 
 Backend& backend() noexcept {
     // Never destroyed: static destructors elsewhere may still ask about windows.
@@ -186,6 +195,24 @@ void markLost(WindowTag* window, const Rectangle& area) noexcept {
     }
 }
 
+unsigned int buttonMask(unsigned int button) noexcept {
+    switch (button) {
+    case Button1: return Button1Mask;
+    case Button2: return Button2Mask;
+    case Button3: return Button3Mask;
+    default: return 0;
+    }
+}
+
+// The buttons held by presses handed to windows, while they still count as held.
+unsigned int pressesStillHeld() noexcept {
+    Backend& b = backend();
+    if (b.pressesSeen != 0 && tickCount() - b.pressSeenTick >= pressHeldMilliseconds) {
+        b.pressesSeen = 0;
+    }
+    return b.pressesSeen;
+}
+
 // One event of the window's connection, as the Win32 message it stands for.
 void handle(WindowTag* window, const XEvent& event) noexcept {
     switch (event.type) {
@@ -206,6 +233,10 @@ void handle(WindowTag* window, const XEvent& event) noexcept {
     case ButtonPress: {
         const XButtonEvent& e = event.xbutton;
         const std::uintptr_t flags = mouseKeyFlags(e.state);
+        if (const unsigned int mask = buttonMask(e.button); mask != 0) {
+            backend().pressesSeen |= mask;
+            backend().pressSeenTick = tickCount();
+        }
         switch (e.button) {
         case Button1: sendInput(window, messageLeftButtonDown, flags | 0x0001, packPoint(e.x, e.y)); break;
         case Button2: sendInput(window, messageMiddleButtonDown, flags | 0x0010, packPoint(e.x, e.y)); break;
@@ -228,6 +259,7 @@ void handle(WindowTag* window, const XEvent& event) noexcept {
     case ButtonRelease: {
         const XButtonEvent& e = event.xbutton;
         const std::uintptr_t flags = mouseKeyFlags(e.state);
+        backend().pressesSeen &= ~buttonMask(e.button);
         switch (e.button) {
         case Button1: sendInput(window, messageLeftButtonUp, flags & ~0x0001u, packPoint(e.x, e.y)); break;
         case Button2: sendInput(window, messageMiddleButtonUp, flags & ~0x0010u, packPoint(e.x, e.y)); break;
@@ -710,7 +742,8 @@ bool asyncKeyDown(std::int32_t virtualKey) noexcept {
     std::int32_t x = 0;
     std::int32_t y = 0;
     unsigned int state = 0;
-    return queryPointer(&x, &y, &state) && (state & mask) != 0;
+    const bool answered = queryPointer(&x, &y, &state);
+    return (((answered ? state : 0u) | pressesStillHeld()) & mask) != 0;
 }
 
 bool cursorPosition(std::int32_t* x, std::int32_t* y) noexcept {

@@ -170,6 +170,26 @@ TEST_F(X11Panel, AnXTestClickSwitchesToTheAnalyserPageAndReachesTheHost) {
     dispatch(host::effEditClose);
 }
 
+// A tap (a touchpad's click) is pressed and released before the host's next idle: the
+// button under it still takes the click, press and release.
+TEST_F(X11Panel, AClickOverBeforeTheNextIdleStillSwitchesThePage) {
+    open();
+    idle(2);
+    host.clear();
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    ASSERT_TRUE(probe::clientOrigin(panel, &left, &top));
+    probe::sendLeftClick(left + 53, top + 65, 0);
+    idle(3);
+    const auto automation = host.requestsOf(host::audioMasterAutomate);
+    ASSERT_EQ(automation.size(), 2u) << "press and release of the page button";
+    EXPECT_EQ(automation[0].index, 9);
+    EXPECT_EQ(automation[0].opt, 1.0f);
+    EXPECT_EQ(automation[1].opt, 0.0f);
+    EXPECT_EQ(host.count(host::audioMasterEndEdit), 1u);
+    dispatch(host::effEditClose);
+}
+
 TEST_F(X11Panel, HundredOpenCloseCyclesLeaveNothingUnderTheHostWindow) {
     const platform::LiveObjects closed = platform::liveObjects();
     const std::int32_t connections = platform::x11::openConnections();
