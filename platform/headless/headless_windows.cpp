@@ -192,7 +192,11 @@ void addToUpdate(WindowTag* window, const Rectangle& area, bool erase) noexcept 
     if (clipped.empty()) {
         return;
     }
-    window->update = window->hasUpdate ? unite(window->update, clipped) : clipped;
+    if (window->hasUpdate) {
+        window->update = unite(window->update, clipped);
+    } else {
+        window->update = clipped;
+    }
     window->hasUpdate = true;
     window->eraseUpdate = window->eraseUpdate || erase;
 }

@@ -457,7 +457,11 @@ void addToUpdate(WindowTag* window, const Rectangle& area) noexcept {
     if (clipped.empty()) {
         return;
     }
-    window->update = window->hasUpdate ? unite(window->update, clipped) : clipped;
+    if (window->hasUpdate) {
+        window->update = unite(window->update, clipped);
+    } else {
+        window->update = clipped;
+    }
     window->hasUpdate = true;
 }
 
