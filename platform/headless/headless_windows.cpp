@@ -187,16 +187,12 @@ WindowTag* newWindow(std::int32_t width, std::int32_t height) noexcept {
 }
 
 void addToUpdate(WindowTag* window, const Rectangle& area, bool erase) noexcept {
-    const Rectangle clipped =
-        intersect(area, Rectangle{0, 0, window->framebuffer.width, window->framebuffer.height});
+    const Rectangle whole{0, 0, window->framebuffer.width, window->framebuffer.height};
+    const Rectangle clipped = intersect(area, whole);
     if (clipped.empty()) {
         return;
     }
-    if (window->hasUpdate) {
-        window->update = unite(window->update, clipped);
-    } else {
-        window->update = clipped;
-    }
+    window->update = unite(window->hasUpdate ? window->update : clipped, clipped);
     window->hasUpdate = true;
     window->eraseUpdate = window->eraseUpdate || erase;
 }

@@ -457,11 +457,7 @@ void addToUpdate(WindowTag* window, const Rectangle& area) noexcept {
     if (clipped.empty()) {
         return;
     }
-    if (window->hasUpdate) {
-        window->update = unite(window->update, clipped);
-    } else {
-        window->update = clipped;
-    }
+    window->update = unite(window->hasUpdate ? window->update : clipped, clipped);
     window->hasUpdate = true;
 }
 
