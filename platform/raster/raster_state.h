@@ -129,6 +129,22 @@ struct State {
 
 State& state() noexcept;
 
+// Puts a newly made record (null: the making failed) into its list; deletes it and answers
+// null when the list cannot grow.
+template <typename T, typename Listed>
+T* enlist(std::vector<Listed*>& list, T* made) noexcept {
+    if (made == nullptr) {
+        return nullptr;
+    }
+    try {
+        list.push_back(made);
+    } catch (...) {
+        delete made;
+        return nullptr;
+    }
+    return made;
+}
+
 bool liveObject(const ObjectTag* object) noexcept;
 bool liveDevice(const DeviceTag* device) noexcept;
 void noteInvalidHandle() noexcept;

@@ -294,14 +294,9 @@ WindowTag* makeWindow(::Window parentId, bool topLevel, std::int32_t x, std::int
     if (width < 0 || height < 0 || width > 16384 || height > 16384) {
         return nullptr;
     }
-    auto* window = new (std::nothrow) WindowTag(width, height);
+    WindowTag* window =
+        raster::detail::enlist(backend().windows, new (std::nothrow) WindowTag(width, height));
     if (window == nullptr) {
-        return nullptr;
-    }
-    try {
-        backend().windows.push_back(window);
-    } catch (...) {
-        delete window;
         return nullptr;
     }
     window->topLevel = topLevel;
