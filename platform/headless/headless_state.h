@@ -13,24 +13,15 @@
 
 namespace melp::platform {
 
-struct WindowTag {
-    std::string className;
+struct WindowTag : raster::detail::WindowRecord {
+    WindowTag(std::int32_t width, std::int32_t height) : WindowRecord(width, height, true) {}
+
     std::string title;
-    WindowProcedure procedure = nullptr;
     WindowTag* parent = nullptr;
     std::vector<WindowTag*> children;
     std::int32_t x = 0, y = 0;  // relative to the parent; screen position for top level
-    bool alive = true;
     bool counted = false;  // created through createChildWindow
-    void* userData = nullptr;
     void* dropTarget = nullptr;
-    bool hasUpdate = false;
-    bool eraseUpdate = false;  // the next paint erases its rectangle first
-    raster::detail::Rectangle update;
-    raster::detail::Surface framebuffer;
-
-    WindowTag(std::int32_t width, std::int32_t height)
-        : framebuffer(width, height, false, true) {}
 };
 
 namespace headless::detail {
@@ -55,13 +46,6 @@ struct PostedMessage {
 
 struct State {
     std::vector<WindowTag*> windows;  // every window ever made, in creation order
-
-    struct WindowClass {
-        std::string name;
-        Module module;
-        WindowProcedure procedure;
-    };
-    std::vector<WindowClass> classes;
     std::deque<PostedMessage> posted;
 
     std::vector<ScriptEvent> script;  // sorted by time, stable
@@ -70,10 +54,6 @@ struct State {
     bool scriptEnded = false;
     bool keys[256] = {};
     std::int32_t cursorX = 0, cursorY = 0;
-    Cursor cursor = nullptr;
-
-    Module module = nullptr;
-    std::int32_t oleBalance = 0;
 };
 
 State& state() noexcept;
@@ -85,7 +65,7 @@ extern std::atomic<std::uint32_t> stalledPolls;
 // Applies the input events whose time has come.
 void runScript() noexcept;
 
-bool liveWindow(const WindowTag* window) noexcept;
+using raster::detail::liveWindow;
 
 }  // namespace headless::detail
 }  // namespace melp::platform

@@ -1,4 +1,4 @@
-// Simulated windows, their messages, scripted input, the clock and the OLE stand-ins.
+// Simulated windows, their messages, scripted input, the clock and drag and drop.
 #include "platform/headless/headless_state.h"
 
 #include <algorithm>
@@ -11,10 +11,11 @@ namespace headless::detail {
 
 using raster::Counters;
 using raster::Switches;
-using raster::detail::equalsIgnoringCase;
-using raster::detail::intersect;
+using raster::detail::addToUpdate;
+using raster::detail::checkedWindow;
+using raster::detail::findWindowClass;
 using raster::detail::noteInvalidHandle;
-using raster::detail::unite;
+using raster::detail::sendMessage;
 
 std::atomic<std::uint32_t> clockMs{0};
 std::atomic<std::uint32_t> stalledPolls{0};
@@ -29,28 +30,9 @@ State& state() noexcept {
 // The rasterizer's records: switches, counters and live-object accounting.
 raster::detail::State& drawing() noexcept { return raster::detail::state(); }
 
-bool liveWindow(const WindowTag* window) noexcept {
-    const auto& windows = state().windows;
-    return window != nullptr && window->alive &&
-           std::find(windows.begin(), windows.end(), window) != windows.end();
-}
-
 namespace {
 
 constexpr std::uint32_t stallLimit = 100000;
-constexpr ColorRef buttonFace = 0x00F0F0F0;
-
-// Fake handles: addresses of private bytes, never dereferenced by anyone.
-unsigned char moduleToken;
-unsigned char arrowCursorToken;
-
-WindowTag* checkedWindow(Window window) noexcept {
-    if (!liveWindow(window)) {
-        noteInvalidHandle();
-        return nullptr;
-    }
-    return window;
-}
 
 void setClock(std::uint32_t value) noexcept {
     clockMs.store(value, std::memory_order_relaxed);
@@ -143,20 +125,12 @@ void postButtonDown(std::int32_t key) noexcept {
     }
 }
 
-std::intptr_t send(WindowTag* window, std::uint32_t message, std::uintptr_t wParam,
-                   std::intptr_t lParam) noexcept {
-    if (window->procedure != nullptr) {
-        return window->procedure(window, message, wParam, lParam);
-    }
-    return defaultWindowProcedure(window, message, wParam, lParam);
-}
-
 void destroyTree(WindowTag* window) noexcept {
     if (!window->alive) {
         return;
     }
     // Win32 order: the window hears WM_DESTROY before its children do.
-    send(window, messageDestroy, 0, 0);
+    sendMessage(window, messageDestroy, 0, 0);
     for (WindowTag* child : window->children) {
         destroyTree(child);
     }
@@ -184,26 +158,6 @@ WindowTag* newWindow(std::int32_t width, std::int32_t height) noexcept {
         return nullptr;
     }
     return window;
-}
-
-void addToUpdate(WindowTag* window, const Rectangle& area, bool erase) noexcept {
-    const Rectangle whole{0, 0, window->framebuffer.width, window->framebuffer.height};
-    const Rectangle clipped = intersect(area, whole);
-    if (clipped.empty()) {
-        return;
-    }
-    window->update = unite(window->hasUpdate ? window->update : clipped, clipped);
-    window->hasUpdate = true;
-    window->eraseUpdate = window->eraseUpdate || erase;
-}
-
-WindowTag* firstInvalidWindow() noexcept {
-    for (WindowTag* window : state().windows) {
-        if (window->alive && window->hasUpdate) {
-            return window;
-        }
-    }
-    return nullptr;
 }
 
 }  // namespace
@@ -247,69 +201,35 @@ Surface* windowSurface(WindowTag* window) noexcept {
 // Tests read every text draw.
 bool textLoggingAtStart() noexcept { return true; }
 
-}  // namespace raster::detail
+const std::vector<WindowTag*>& windowList() noexcept { return headless::detail::state().windows; }
 
-using namespace headless::detail;
-using raster::detail::newWindowDevice;
-using raster::detail::destroyDevice;
-using raster::detail::liveDevice;
-using raster::detail::noteInvalidHandle;
-using raster::detail::putPixel;
+WindowRecord& recordOf(WindowTag* window) noexcept { return *window; }
 
-// --- module --------------------------------------------------------------------------------
-
-Module moduleInstance() noexcept {
-    Module module = state().module;
-    return module != nullptr ? module : reinterpret_cast<Module>(&moduleToken);
-}
-
-void setModuleInstance(Module module) noexcept { state().module = module; }
-
-// --- windows -------------------------------------------------------------------------------
-
-bool registerWindowClass(const char* className, Module module,
-                         WindowProcedure procedure) noexcept {
-    State& s = state();
-    if (className == nullptr || procedure == nullptr || drawing().switches.classRegistrationFails) {
-        return false;
-    }
-    for (const auto& c : s.classes) {
-        if (equalsIgnoringCase(c.name.c_str(), className)) {
-            return false;  // ERROR_CLASS_ALREADY_EXISTS
-        }
-    }
-    try {
-        s.classes.push_back(State::WindowClass{className, module, procedure});
-    } catch (...) {
-        return false;
-    }
+bool windowOrigin(WindowTag* window, std::int32_t* x, std::int32_t* y) noexcept {
+    headless::detail::screenOrigin(window, x, y);
     return true;
 }
 
+void takePaintEvents() noexcept { headless::detail::runScript(); }
+
+// What is drawn is in the framebuffer already.
+void windowDrawn(WindowTag*, const Rectangle&) noexcept {}
+
+}  // namespace raster::detail
+
+using namespace headless::detail;
+
+// --- windows -------------------------------------------------------------------------------
+
+// As UnregisterClassA: only for the module that registered the class.
 bool unregisterWindowClass(const char* className, Module module) noexcept {
-    State& s = state();
-    if (className == nullptr) {
-        return false;
-    }
-    for (auto it = s.classes.begin(); it != s.classes.end(); ++it) {
-        if (equalsIgnoringCase(it->name.c_str(), className) && it->module == module) {
-            for (const WindowTag* w : s.windows) {
-                if (w->alive && equalsIgnoringCase(w->className.c_str(), className)) {
-                    return false;  // ERROR_CLASS_HAS_WINDOWS
-                }
-            }
-            s.classes.erase(it);
-            return true;
-        }
-    }
-    return false;
+    return raster::detail::removeWindowClass(className, &module);
 }
 
 std::int32_t swapButtonMetric() noexcept { return drawing().switches.swapButtonMetric; }
 
 Window createChildWindow(const char* className, const char* title, Window parent,
                          std::int32_t width, std::int32_t height, Module module) noexcept {
-    State& s = state();
     if (className == nullptr || drawing().switches.windowCreationFails) {
         return nullptr;
     }
@@ -317,12 +237,7 @@ Window createChildWindow(const char* className, const char* title, Window parent
         noteInvalidHandle();
         return nullptr;
     }
-    const State::WindowClass* windowClass = nullptr;
-    for (const auto& c : s.classes) {
-        if (equalsIgnoringCase(c.name.c_str(), className)) {
-            windowClass = &c;
-        }
-    }
+    const raster::detail::WindowClass* windowClass = findWindowClass(className);
     if (windowClass == nullptr) {
         return nullptr;
     }
@@ -357,115 +272,6 @@ bool destroyWindow(Window window) noexcept {
     return true;
 }
 
-void setWindowUserData(Window window, void* data) noexcept {
-    if (WindowTag* w = checkedWindow(window)) {
-        w->userData = data;
-    }
-}
-
-void* windowUserData(Window window) noexcept {
-    WindowTag* w = checkedWindow(window);
-    return w != nullptr ? w->userData : nullptr;
-}
-
-std::intptr_t defaultWindowProcedure(Window window, std::uint32_t message, std::uintptr_t wParam,
-                                     std::intptr_t lParam) noexcept {
-    (void)wParam;
-    (void)lParam;
-    if (message == messagePaint && liveWindow(window)) {
-        PaintRecord record;
-        beginPaint(window, &record);
-        endPaint(window, &record);
-    }
-    return 0;
-}
-
-bool windowRect(Window window, std::int32_t* left, std::int32_t* top, std::int32_t* right,
-                std::int32_t* bottom) noexcept {
-    WindowTag* w = checkedWindow(window);
-    if (w == nullptr || left == nullptr || top == nullptr || right == nullptr ||
-        bottom == nullptr) {
-        return false;
-    }
-    screenOrigin(w, left, top);
-    *right = *left + w->framebuffer.width;
-    *bottom = *top + w->framebuffer.height;
-    return true;
-}
-
-bool hasUpdateRect(Window window) noexcept {
-    WindowTag* w = checkedWindow(window);
-    return w != nullptr && w->hasUpdate;
-}
-
-Device beginPaint(Window window, PaintRecord* record) noexcept {
-    WindowTag* w = checkedWindow(window);
-    if (w == nullptr || record == nullptr) {
-        return nullptr;
-    }
-    const Rectangle area = w->hasUpdate ? w->update : Rectangle{};
-    const bool erase = w->hasUpdate && w->eraseUpdate;
-    w->hasUpdate = false;
-    w->eraseUpdate = false;
-    w->update = Rectangle{};
-    Device device = newWindowDevice(w, true);
-    record->device = device;
-    record->left = area.left;
-    record->top = area.top;
-    record->right = area.right;
-    record->bottom = area.bottom;
-    if (device == nullptr) {
-        return nullptr;
-    }
-    device->clip = area;
-    // The erase that the class brush does on Win32, only when the invalidation asked for it.
-    if (erase) {
-        for (std::int32_t y = area.top; y < area.bottom; ++y) {
-            for (std::int32_t x = area.left; x < area.right; ++x) {
-                putPixel(w->framebuffer, x, y, buttonFace);
-            }
-        }
-    }
-    return device;
-}
-
-void endPaint(Window window, PaintRecord* record) noexcept {
-    if (record == nullptr || record->device == nullptr) {
-        return;
-    }
-    if (!liveDevice(record->device) || !record->device->paint ||
-        record->device->window != window) {
-        noteInvalidHandle();
-        return;
-    }
-    destroyDevice(record->device);
-    record->device = nullptr;
-}
-
-Device windowDevice(Window window) noexcept {
-    WindowTag* w = checkedWindow(window);
-    return w != nullptr ? newWindowDevice(w, false) : nullptr;
-}
-
-void releaseWindowDevice(Window window, Device device) noexcept {
-    if (!liveDevice(device) || device->memory || device->paint || device->window != window) {
-        noteInvalidHandle();
-        return;
-    }
-    destroyDevice(device);
-}
-
-bool dispatchOnePaintMessage() noexcept {
-    runScript();
-    WindowTag* window = firstInvalidWindow();
-    if (window == nullptr) {
-        return false;
-    }
-    ++drawing().counters.paintsDispatched;
-    send(window, messagePaint, 0, 0);
-    return true;
-}
-
 // Tests dispatch with dispatchPendingMessages when they choose to.
 void dispatchWindowEvents() noexcept {}
 
@@ -487,13 +293,6 @@ bool cursorPosition(std::int32_t* x, std::int32_t* y) noexcept {
     return true;
 }
 
-Cursor currentCursor() noexcept {
-    Cursor cursor = state().cursor;
-    return cursor != nullptr ? cursor : reinterpret_cast<Cursor>(&arrowCursorToken);
-}
-
-void setCursor(Cursor cursor) noexcept { state().cursor = cursor; }
-
 std::uint32_t tickCount() noexcept {
     notePoll();
     return clockMs.load(std::memory_order_relaxed);
@@ -504,16 +303,6 @@ void sleepMilliseconds(std::uint32_t milliseconds) noexcept {
 }
 
 // --- object linking and drag and drop -----------------------------------------------------------
-
-void oleInitialize() noexcept {
-    ++drawing().counters.oleInitializations;
-    ++state().oleBalance;
-}
-
-void oleUninitialize() noexcept {
-    ++drawing().counters.oleUninitializations;
-    --state().oleBalance;
-}
 
 namespace {
 
@@ -534,7 +323,7 @@ const UnknownTable* unknownTable(void* object) noexcept {
 bool registerDragDrop(Window window, void* target) noexcept {
     WindowTag* w = checkedWindow(window);
     // OLE refuses a thread that has not initialised it, and a second registration.
-    if (w == nullptr || target == nullptr || state().oleBalance <= 0 ||
+    if (w == nullptr || target == nullptr || drawing().oleBalance <= 0 ||
         w->dropTarget != nullptr || drawing().switches.dragDropRegistrationFails) {
         return false;
     }
@@ -554,8 +343,6 @@ bool revokeDragDrop(Window window) noexcept {
     unknownTable(target)->release(target);
     return true;
 }
-
-LiveObjects liveObjects() noexcept { return drawing().live; }
 
 // --- the test-facing API ------------------------------------------------------------------------
 
@@ -645,7 +432,7 @@ std::int32_t dispatchPendingMessages() noexcept {
             const PostedMessage message = s.posted.front();
             s.posted.pop_front();
             if (liveWindow(message.window)) {
-                send(message.window, message.message, message.wParam, message.lParam);
+                sendMessage(message.window, message.message, message.wParam, message.lParam);
                 ++dispatched;
             }
             continue;
@@ -741,7 +528,7 @@ void reset() noexcept {
     clearInputScript();
     s.cursorX = 0;
     s.cursorY = 0;
-    s.cursor = nullptr;
+    drawing.cursor = nullptr;
     setClock(0);
 }
 
@@ -761,7 +548,7 @@ std::int32_t dropRegistrationCount() noexcept {
     return count;
 }
 
-std::int32_t oleBalance() noexcept { return state().oleBalance; }
+std::int32_t oleBalance() noexcept { return drawing().oleBalance; }
 
 }  // namespace headless
 }  // namespace melp::platform

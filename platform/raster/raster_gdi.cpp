@@ -136,16 +136,7 @@ Surface& stockBitmap() {
 // Registers a new object; deletes it and answers null when the bookkeeping cannot grow.
 template <typename T>
 T* adopt(T* object) noexcept {
-    if (object == nullptr) {
-        return nullptr;
-    }
-    try {
-        state().objects.push_back(object);
-    } catch (...) {
-        delete object;
-        return nullptr;
-    }
-    return object;
+    return enlist(state().objects, object);
 }
 
 DeviceTag* checkedDevice(Device device) noexcept {
@@ -199,6 +190,20 @@ void retire(ObjectTag* object) noexcept {
 
 void retire(DeviceTag* device) noexcept {
     quarantine(state().retiredDevices, device);
+}
+
+// A counted device with the stock pen, brush and font selected; null when memory or the
+// bookkeeping cannot grow.
+DeviceTag* newDevice() noexcept {
+    DeviceTag* created = enlist(state().devices, new (std::nothrow) DeviceTag);
+    if (created == nullptr) {
+        return nullptr;
+    }
+    created->pen = &stockPen();
+    created->brush = &stockBrush();
+    created->font = &stockFont();
+    ++state().live.devices;
+    return created;
 }
 
 template <typename T>
@@ -521,22 +526,12 @@ Device createCompatibleDevice(Device device) noexcept {
     if (state().switches.deviceCreationFails) {
         return nullptr;
     }
-    auto* created = new (std::nothrow) DeviceTag;
+    DeviceTag* created = newDevice();
     if (created == nullptr) {
         return nullptr;
     }
     created->memory = true;
-    try {
-        state().devices.push_back(created);
-    } catch (...) {
-        delete created;
-        return nullptr;
-    }
-    created->pen = &stockPen();
-    created->brush = &stockBrush();
-    created->font = &stockFont();
     created->bitmap = &stockBitmap();
-    ++state().live.devices;
     return created;
 }
 
@@ -546,22 +541,12 @@ Device newWindowDevice(WindowTag* window, bool paint) noexcept {
     if (state().switches.deviceCreationFails && !paint) {
         return nullptr;
     }
-    auto* created = new (std::nothrow) DeviceTag;
+    DeviceTag* created = newDevice();
     if (created == nullptr) {
         return nullptr;
     }
     created->window = window;
     created->paint = paint;
-    try {
-        state().devices.push_back(created);
-    } catch (...) {
-        delete created;
-        return nullptr;
-    }
-    created->pen = &stockPen();
-    created->brush = &stockBrush();
-    created->font = &stockFont();
-    ++state().live.devices;
     return created;
 }
 

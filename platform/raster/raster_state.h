@@ -1,5 +1,6 @@
 // The software rasterizer's internal records, shared by its source files and by the two
-// backends built on it (headless and X11), which define WindowTag and the hooks at the end.
+// backends built on it (headless and X11), which define WindowTag on WindowRecord and the
+// hooks at the end.
 #pragma once
 
 #if defined(_WIN32)
@@ -82,6 +83,27 @@ struct DeviceTag {
 
 namespace raster::detail {
 
+// What both backends keep of a window alike; their WindowTag derives from it.
+struct WindowRecord {
+    WindowRecord(std::int32_t width, std::int32_t height, bool aliveAtStart)
+        : alive(aliveAtStart), framebuffer(width, height, false, true) {}
+
+    std::string className;
+    WindowProcedure procedure = nullptr;
+    bool alive;
+    void* userData = nullptr;
+    bool hasUpdate = false;
+    bool eraseUpdate = false;  // the next paint erases its rectangle first
+    Rectangle update;
+    Surface framebuffer;
+};
+
+struct WindowClass {
+    std::string name;
+    Module module;
+    WindowProcedure procedure;
+};
+
 struct State {
     Switches switches;
     Counters counters;
@@ -97,9 +119,31 @@ struct State {
     std::deque<DeviceTag*> retiredDevices;
     const EmbeddedResource* resources = nullptr;
     std::size_t resourceCount = 0;
+
+    // The windows' side, alike in both backends.
+    std::vector<WindowClass> classes;
+    Module module = nullptr;
+    Cursor cursor = nullptr;
+    std::int32_t oleBalance = 0;
 };
 
 State& state() noexcept;
+
+// Puts a newly made record (null: the making failed) into its list; deletes it and answers
+// null when the list cannot grow.
+template <typename T, typename Listed>
+T* enlist(std::vector<Listed*>& list, T* made) noexcept {
+    if (made == nullptr) {
+        return nullptr;
+    }
+    try {
+        list.push_back(made);
+    } catch (...) {
+        delete made;
+        return nullptr;
+    }
+    return made;
+}
 
 bool liveObject(const ObjectTag* object) noexcept;
 bool liveDevice(const DeviceTag* device) noexcept;
@@ -132,12 +176,41 @@ bool embeddedFont(const char* fileName, const unsigned char** data, std::size_t*
 // The device's default font, used until one is selected.
 const FontDescription& systemFontDescription() noexcept;
 
+// --- windows, alike in both backends (raster_windows.cpp) ---------------------------------------
+
+// Whether the window is one of windowList() and alive.
+bool liveWindow(const WindowTag* window) noexcept;
+// The window when it is live; otherwise counts an invalid handle and answers null.
+WindowTag* checkedWindow(Window window) noexcept;
+// The registered class of that name; null when there is none.
+const WindowClass* findWindowClass(const char* className) noexcept;
+// Unregisters the class, refused while a live window has it; `module` null: whatever module
+// registered it.
+bool removeWindowClass(const char* className, const Module* module) noexcept;
+// Hands the message to the window's procedure, or to default processing when it has none.
+std::intptr_t sendMessage(WindowTag* window, std::uint32_t message, std::uintptr_t wParam,
+                          std::intptr_t lParam) noexcept;
+// Adds a rectangle (clipped to the window) to the update region; `erase`: the paint that
+// takes it erases it first.
+void addToUpdate(WindowTag* window, const Rectangle& area, bool erase) noexcept;
+
 // --- what each backend provides ----------------------------------------------------------------
 
 // The framebuffer a window device draws into; null once the window is gone.
 Surface* windowSurface(WindowTag* window) noexcept;
 // Whether drawText keeps its log from the start (see setTextLogging).
 bool textLoggingAtStart() noexcept;
+// The backend's windows, in creation order; ended ones may stay there, not alive.
+const std::vector<WindowTag*>& windowList() noexcept;
+// The part of a window that is alike in both backends.
+WindowRecord& recordOf(WindowTag* window) noexcept;
+// Where a live window's top left is on the screen; false when the window system cannot say.
+bool windowOrigin(WindowTag* window, std::int32_t* x, std::int32_t* y) noexcept;
+// Takes what the window system has for the windows before a paint message is looked for.
+void takePaintEvents() noexcept;
+// Drawing through a window device ended (endPaint, releaseWindowDevice): `area`, which may
+// reach beyond the window, may now be shown.
+void windowDrawn(WindowTag* window, const Rectangle& area) noexcept;
 
 }  // namespace raster::detail
 }  // namespace melp::platform

@@ -32,21 +32,14 @@ struct Presenter {
 
 }  // namespace x11::detail
 
-struct WindowTag {
-    WindowTag(std::int32_t width, std::int32_t height)
-        : framebuffer(width, height, false, true) {}
+// Alive (WindowRecord::alive) once created and mapped, until destroyed.
+struct WindowTag : raster::detail::WindowRecord {
+    WindowTag(std::int32_t width, std::int32_t height) : WindowRecord(width, height, false) {}
 
     Display* display = nullptr;  // this window's own connection
     ::Window id = 0;
     ::Window parentId = 0;
-    bool alive = false;       // created and not destroyed
     bool topLevel = false;    // a stand-in host window (x11::createTopLevelWindow)
-    std::string className;
-    WindowProcedure procedure = nullptr;
-    void* userData = nullptr;
-    bool hasUpdate = false;
-    raster::detail::Rectangle update;
-    raster::detail::Surface framebuffer;
     // What the screen shows, as last put there; 0xFF000000 marks pixels the server lost.
     std::vector<ColorRef> shown;
     x11::detail::Presenter presenter;
@@ -55,26 +48,23 @@ struct WindowTag {
 
 namespace x11::detail {
 
+using raster::detail::addToUpdate;
 using raster::detail::intersect;
+using raster::detail::liveWindow;
 using raster::detail::Rectangle;
 using raster::detail::Surface;
-using raster::detail::unite;
 
 constexpr ColorRef lostPixel = 0xFF000000u;
 
 // Windows made and not yet ended (destroyed from outside ones included).
 std::vector<WindowTag*>& windows() noexcept;
 WindowTag* findWindow(const void* handle) noexcept;  // live or dead
-bool liveWindow(const WindowTag* window) noexcept;
 
 // Presentation: set up for the window's visual, put what changed inside `area` on the
 // screen, and end.
 bool openPresenter(WindowTag* window, Visual* visual, int depth) noexcept;
 void present(WindowTag* window, const Rectangle& area) noexcept;
 void closePresenter(WindowTag* window) noexcept;
-
-// Adds a rectangle to the update region (clipped to the window).
-void addToUpdate(WindowTag* window, const Rectangle& area) noexcept;
 
 }  // namespace x11::detail
 }  // namespace melp::platform

@@ -1,5 +1,5 @@
 // Windows on an X server, each on a connection of its own; their events, the pointer, the
-// clock and the stand-ins for what X11 does not have (libraries, OLE, drag and drop).
+// clock and the stand-in for what X11 does not have (drag and drop).
 #include "platform/x11/x11_state.h"
 
 #include <X11/Xproto.h>
@@ -24,10 +24,9 @@ namespace melp::platform {
 namespace x11::detail {
 namespace {
 
-using raster::detail::equalsIgnoringCase;
+using raster::detail::checkedWindow;
 using raster::detail::noteInvalidHandle;
-
-constexpr ColorRef buttonFace = 0x00F0F0F0;
+using raster::detail::sendMessage;
 
 // Win32 messages that have no constant in the contract: they reach the window procedure,
 // which hands them to default processing, as Windows does for the frame.
@@ -42,17 +41,8 @@ constexpr std::int32_t wheelStep = 120;                    // WHEEL_DELTA
 constexpr long windowEvents =
     ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
 
-struct WindowClass {
-    std::string name;
-    WindowProcedure procedure;
-};
-
 struct Backend {
     std::vector<WindowTag*> windows;
-    std::vector<WindowClass> classes;
-    Module module = nullptr;
-    Cursor cursor = nullptr;
-    std::int32_t oleBalance = 0;
     // Set while a window procedure runs for an input event: events taken meanwhile (the
     // paint pump inside a button's tracking loop) are Expose and destruction only.
     bool inInputProcedure = false;
@@ -74,9 +64,6 @@ Backend& backend() noexcept {
 }
 
 raster::detail::State& drawing() noexcept { return raster::detail::state(); }
-
-unsigned char moduleToken;
-unsigned char arrowCursorToken;
 
 int takeConnectionError(Display* display, xError*, XExtCodes*, int* result) {
     for (WindowTag* window : backend().windows) {
@@ -123,29 +110,12 @@ void endWindow(WindowTag* window) noexcept {
     delete window;
 }
 
-WindowTag* checkedWindow(Window window) noexcept {
-    WindowTag* w = findWindow(window);
-    if (w == nullptr || !w->alive) {
-        noteInvalidHandle();
-        return nullptr;
-    }
-    return w;
-}
-
-std::intptr_t send(WindowTag* window, std::uint32_t message, std::uintptr_t wParam,
-                   std::intptr_t lParam) noexcept {
-    if (window->procedure != nullptr) {
-        return window->procedure(window, message, wParam, lParam);
-    }
-    return defaultWindowProcedure(window, message, wParam, lParam);
-}
-
 std::intptr_t sendInput(WindowTag* window, std::uint32_t message, std::uintptr_t wParam,
                         std::intptr_t lParam) noexcept {
     Backend& b = backend();
     const bool outer = !b.inInputProcedure;
     b.inInputProcedure = true;
-    const std::intptr_t result = send(window, message, wParam, lParam);
+    const std::intptr_t result = sendMessage(window, message, wParam, lParam);
     if (outer) {
         b.inInputProcedure = false;
     }
@@ -175,7 +145,7 @@ void destroyedFromOutside(WindowTag* window) noexcept {
     if (!window->alive) {
         return;
     }
-    send(window, messageDestroy, 0, 0);
+    sendMessage(window, messageDestroy, 0, 0);
     if (findWindow(window) != window) {
         return;  // the procedure ended it
     }
@@ -222,7 +192,8 @@ void handle(WindowTag* window, const XEvent& event) noexcept {
         if (!window->shown.empty()) {
             markLost(window, area);
         }
-        addToUpdate(window, area);
+        // What the server lost is erased first, as Windows erases an exposed area.
+        addToUpdate(window, area, true);
         break;
     }
     case DestroyNotify:
@@ -308,15 +279,6 @@ void takeAllEvents(bool input) noexcept {
     }
 }
 
-WindowTag* firstInvalidWindow() noexcept {
-    for (WindowTag* window : backend().windows) {
-        if (window->alive && window->hasUpdate) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
 // The connection that answers questions about the pointer: the newest window's.
 Display* pointerConnection() noexcept {
     const auto& windows = backend().windows;
@@ -364,14 +326,15 @@ WindowTag* makeWindow(::Window parentId, bool topLevel, std::int32_t x, std::int
     if (width < 0 || height < 0 || width > 16384 || height > 16384) {
         return nullptr;
     }
-    auto* window = new (std::nothrow) WindowTag(width, height);
-    if (window == nullptr) {
+    // The framebuffer is allocated by the constructor: a failure there is a failed creation.
+    WindowTag* made = nullptr;
+    try {
+        made = new WindowTag(width, height);
+    } catch (...) {
         return nullptr;
     }
-    try {
-        backend().windows.push_back(window);
-    } catch (...) {
-        delete window;
+    WindowTag* window = raster::detail::enlist(backend().windows, made);
+    if (window == nullptr) {
         return nullptr;
     }
     window->topLevel = topLevel;
@@ -429,7 +392,8 @@ WindowTag* makeWindow(::Window parentId, bool topLevel, std::int32_t x, std::int
     if (!topLevel) {
         ++drawing().live.windows;
     }
-    addToUpdate(window, Rectangle{0, 0, width, height});
+    // A new window is invalid and erased, as a shown window is on Win32.
+    addToUpdate(window, Rectangle{0, 0, width, height}, true);
     return window;
 }
 
@@ -446,21 +410,6 @@ WindowTag* findWindow(const void* handle) noexcept {
     return nullptr;
 }
 
-bool liveWindow(const WindowTag* window) noexcept {
-    const WindowTag* found = findWindow(window);
-    return found != nullptr && found->alive;
-}
-
-void addToUpdate(WindowTag* window, const Rectangle& area) noexcept {
-    const Rectangle clipped =
-        intersect(area, Rectangle{0, 0, window->framebuffer.width, window->framebuffer.height});
-    if (clipped.empty()) {
-        return;
-    }
-    window->update = unite(window->hasUpdate ? window->update : clipped, clipped);
-    window->hasUpdate = true;
-}
-
 }  // namespace x11::detail
 
 namespace raster::detail {
@@ -472,62 +421,42 @@ Surface* windowSurface(WindowTag* window) noexcept {
 // A panel may draw text for hours in a host: no log unless a test asks for one.
 bool textLoggingAtStart() noexcept { return false; }
 
-}  // namespace raster::detail
+const std::vector<WindowTag*>& windowList() noexcept { return x11::detail::backend().windows; }
 
-using namespace x11::detail;
-using raster::detail::destroyDevice;
-using raster::detail::liveDevice;
-using raster::detail::newWindowDevice;
-using raster::detail::noteInvalidHandle;
-using raster::detail::putPixel;
+WindowRecord& recordOf(WindowTag* window) noexcept { return *window; }
 
-// --- module --------------------------------------------------------------------------------
-
-Module moduleInstance() noexcept {
-    Module module = backend().module;
-    return module != nullptr ? module : reinterpret_cast<Module>(&moduleToken);
-}
-
-void setModuleInstance(Module module) noexcept { backend().module = module; }
-
-// --- windows -------------------------------------------------------------------------------
-
-bool registerWindowClass(const char* className, Module, WindowProcedure procedure) noexcept {
-    Backend& b = backend();
-    if (className == nullptr || procedure == nullptr ||
-        drawing().switches.classRegistrationFails) {
+bool windowOrigin(WindowTag* window, std::int32_t* x, std::int32_t* y) noexcept {
+    int rootX = 0;
+    int rootY = 0;
+    ::Window child = 0;
+    const std::int32_t errorsBefore = window->errors;
+    if (!XTranslateCoordinates(window->display, window->id, DefaultRootWindow(window->display),
+                               0, 0, &rootX, &rootY, &child) ||
+        window->errors != errorsBefore) {
         return false;
     }
-    for (const WindowClass& c : b.classes) {
-        if (equalsIgnoringCase(c.name.c_str(), className)) {
-            return false;
-        }
-    }
-    try {
-        b.classes.push_back(WindowClass{className, procedure});
-    } catch (...) {
-        return false;
-    }
+    *x = rootX;
+    *y = rootY;
     return true;
 }
 
-bool unregisterWindowClass(const char* className, Module) noexcept {
-    Backend& b = backend();
-    if (className == nullptr) {
-        return false;
+void takePaintEvents() noexcept { x11::detail::takeAllEvents(false); }
+
+void windowDrawn(WindowTag* window, const Rectangle& area) noexcept {
+    if (x11::detail::liveWindow(window)) {
+        x11::detail::present(window, area);
     }
-    for (auto it = b.classes.begin(); it != b.classes.end(); ++it) {
-        if (equalsIgnoringCase(it->name.c_str(), className)) {
-            for (const WindowTag* w : b.windows) {
-                if (w->alive && equalsIgnoringCase(w->className.c_str(), className)) {
-                    return false;
-                }
-            }
-            b.classes.erase(it);
-            return true;
-        }
-    }
-    return false;
+}
+
+}  // namespace raster::detail
+
+using namespace x11::detail;
+
+// --- windows -------------------------------------------------------------------------------
+
+// As UnregisterClassA: only the module that registered the class unregisters it.
+bool unregisterWindowClass(const char* className, Module module) noexcept {
+    return raster::detail::removeWindowClass(className, &module);
 }
 
 // The server applies the pointer mapping before events reach any client.
@@ -535,16 +464,10 @@ std::int32_t swapButtonMetric() noexcept { return 0; }
 
 Window createChildWindow(const char* className, const char* title, Window parent,
                          std::int32_t width, std::int32_t height, Module) noexcept {
-    Backend& b = backend();
     if (className == nullptr || drawing().switches.windowCreationFails) {
         return nullptr;
     }
-    const WindowClass* windowClass = nullptr;
-    for (const WindowClass& c : b.classes) {
-        if (equalsIgnoringCase(c.name.c_str(), className)) {
-            windowClass = &c;
-        }
-    }
+    const raster::detail::WindowClass* windowClass = raster::detail::findWindowClass(className);
     if (windowClass == nullptr) {
         return nullptr;
     }
@@ -588,7 +511,7 @@ bool destroyWindow(Window window) noexcept {
     // call reports the failure DestroyWindow would.
     const bool wasAlive = w->alive;
     if (wasAlive) {
-        send(w, messageDestroy, 0, 0);
+        sendMessage(w, messageDestroy, 0, 0);
         if (findWindow(window) != w) {
             return true;
         }
@@ -597,125 +520,6 @@ bool destroyWindow(Window window) noexcept {
     }
     endWindow(w);
     return wasAlive;
-}
-
-void setWindowUserData(Window window, void* data) noexcept {
-    if (WindowTag* w = checkedWindow(window)) {
-        w->userData = data;
-    }
-}
-
-void* windowUserData(Window window) noexcept {
-    WindowTag* w = checkedWindow(window);
-    return w != nullptr ? w->userData : nullptr;
-}
-
-std::intptr_t defaultWindowProcedure(Window window, std::uint32_t message, std::uintptr_t,
-                                     std::intptr_t) noexcept {
-    if (message == messagePaint && liveWindow(window)) {
-        PaintRecord record;
-        beginPaint(window, &record);
-        endPaint(window, &record);
-    }
-    return 0;
-}
-
-bool windowRect(Window window, std::int32_t* left, std::int32_t* top, std::int32_t* right,
-                std::int32_t* bottom) noexcept {
-    WindowTag* w = checkedWindow(window);
-    if (w == nullptr || left == nullptr || top == nullptr || right == nullptr ||
-        bottom == nullptr) {
-        return false;
-    }
-    int x = 0;
-    int y = 0;
-    ::Window child = 0;
-    const std::int32_t errorsBefore = w->errors;
-    if (!XTranslateCoordinates(w->display, w->id, DefaultRootWindow(w->display), 0, 0, &x, &y,
-                               &child) ||
-        w->errors != errorsBefore) {
-        return false;
-    }
-    *left = x;
-    *top = y;
-    *right = x + w->framebuffer.width;
-    *bottom = y + w->framebuffer.height;
-    return true;
-}
-
-bool hasUpdateRect(Window window) noexcept {
-    WindowTag* w = checkedWindow(window);
-    return w != nullptr && w->hasUpdate;
-}
-
-Device beginPaint(Window window, PaintRecord* record) noexcept {
-    WindowTag* w = checkedWindow(window);
-    if (w == nullptr || record == nullptr) {
-        return nullptr;
-    }
-    const Rectangle area = w->hasUpdate ? w->update : Rectangle{};
-    w->hasUpdate = false;
-    w->update = Rectangle{};
-    Device device = newWindowDevice(w, true);
-    record->device = device;
-    record->left = area.left;
-    record->top = area.top;
-    record->right = area.right;
-    record->bottom = area.bottom;
-    if (device == nullptr) {
-        return nullptr;
-    }
-    device->clip = area;
-    // The erase with the class brush (the button face), as Windows does by default.
-    for (std::int32_t y = area.top; y < area.bottom; ++y) {
-        for (std::int32_t x = area.left; x < area.right; ++x) {
-            putPixel(w->framebuffer, x, y, buttonFace);
-        }
-    }
-    return device;
-}
-
-void endPaint(Window window, PaintRecord* record) noexcept {
-    if (record == nullptr || record->device == nullptr) {
-        return;
-    }
-    if (!liveDevice(record->device) || !record->device->paint ||
-        record->device->window != window) {
-        noteInvalidHandle();
-        return;
-    }
-    destroyDevice(record->device);
-    record->device = nullptr;
-    if (WindowTag* w = findWindow(window); w != nullptr && w->alive) {
-        present(w, Rectangle{record->left, record->top, record->right, record->bottom});
-    }
-}
-
-Device windowDevice(Window window) noexcept {
-    WindowTag* w = checkedWindow(window);
-    return w != nullptr ? newWindowDevice(w, false) : nullptr;
-}
-
-void releaseWindowDevice(Window window, Device device) noexcept {
-    if (!liveDevice(device) || device->memory || device->paint || device->window != window) {
-        noteInvalidHandle();
-        return;
-    }
-    destroyDevice(device);
-    if (WindowTag* w = findWindow(window); w != nullptr && w->alive) {
-        present(w, Rectangle{0, 0, w->framebuffer.width, w->framebuffer.height});
-    }
-}
-
-bool dispatchOnePaintMessage() noexcept {
-    takeAllEvents(false);
-    WindowTag* window = firstInvalidWindow();
-    if (window == nullptr) {
-        return false;
-    }
-    ++drawing().counters.paintsDispatched;
-    send(window, messagePaint, 0, 0);
-    return true;
 }
 
 void dispatchWindowEvents() noexcept {
@@ -754,14 +558,6 @@ bool cursorPosition(std::int32_t* x, std::int32_t* y) noexcept {
     return queryPointer(x, y, &state);
 }
 
-// Cursors belong to X windows; the frame only ever puts back the one it found.
-Cursor currentCursor() noexcept {
-    Cursor cursor = backend().cursor;
-    return cursor != nullptr ? cursor : reinterpret_cast<Cursor>(&arrowCursorToken);
-}
-
-void setCursor(Cursor cursor) noexcept { backend().cursor = cursor; }
-
 std::uint32_t tickCount() noexcept {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -779,28 +575,14 @@ void sleepMilliseconds(std::uint32_t milliseconds) noexcept {
 
 // --- object linking and drag and drop -----------------------------------------------------------
 
-void oleInitialize() noexcept {
-    ++drawing().counters.oleInitializations;
-    ++backend().oleBalance;
-}
-
-void oleUninitialize() noexcept {
-    ++drawing().counters.oleUninitializations;
-    --backend().oleBalance;
-}
-
 // No drag and drop on X11.
 bool registerDragDrop(Window, void*) noexcept { return false; }
 
 bool revokeDragDrop(Window) noexcept { return false; }
 
-LiveObjects liveObjects() noexcept { return drawing().live; }
-
 // --- the test-facing side ---------------------------------------------------------------------
 
 namespace x11 {
-
-using raster::detail::equalsIgnoringCase;
 
 Window createTopLevelWindow(std::int32_t x, std::int32_t y, std::int32_t width,
                             std::int32_t height) noexcept {
@@ -824,15 +606,7 @@ Window windowForId(unsigned long id) noexcept {
 }
 
 bool classRegistered(const char* className) noexcept {
-    if (className == nullptr) {
-        return false;
-    }
-    for (const WindowClass& c : backend().classes) {
-        if (equalsIgnoringCase(c.name.c_str(), className)) {
-            return true;
-        }
-    }
-    return false;
+    return className != nullptr && raster::detail::findWindowClass(className) != nullptr;
 }
 
 bool windowExists(Window window) noexcept { return liveWindow(window); }
