@@ -398,12 +398,12 @@ intptr MELP_CDECL dispatchEntry(AEffect* effect, int32 opcode, int32 index, intp
     if (object->closed()) {
         return 0;
     }
-    if (opcode == effClose) {
-        BaseEffect::close(object, index, value, ptr, opt);
-        return 1;
-    }
     object->enterCall();
-    const intptr result = object->dispatch(opcode, index, value, ptr, opt);
+    intptr result = object->dispatch(opcode, index, value, ptr, opt);
+    if (opcode == effClose) {
+        object->letGoOfHost();
+        result = 1;
+    }
     BaseEffect::leaveCall(object);
     return result;
 }
@@ -412,22 +412,16 @@ void BaseEffect::enterCall() noexcept {
     callsInProgress_.fetch_add(1, std::memory_order_relaxed);
 }
 
+void BaseEffect::letGoOfHost() noexcept {
+    hostCallback = nullptr;
+    closed_.store(true, std::memory_order_relaxed);
+}
+
 void BaseEffect::leaveCall(BaseEffect* object) noexcept {
     if (object->callsInProgress_.fetch_sub(1, std::memory_order_acq_rel) == 1 &&
         object->closed()) {
         delete object;
     }
-}
-
-void BaseEffect::close(BaseEffect* object, int32 index, intptr value, void* ptr,
-                       float opt) noexcept {
-    object->enterCall();
-    object->dispatch(effClose, index, value, ptr, opt);
-    // The host has let go of the record: it hears nothing more from this effect.
-    object->hostCallback = nullptr;
-    object->closed_.store(true, std::memory_order_relaxed);
-    // The record lives inside the object: it is gone once the outermost call returns.
-    leaveCall(object);
 }
 
 void MELP_CDECL processEntry(AEffect* effect, float** inputs, float** outputs,

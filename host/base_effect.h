@@ -111,10 +111,9 @@ public:
     // nothing of it may be touched afterwards.
     void enterCall() noexcept;
     static void leaveCall(BaseEffect* object) noexcept;
-    // The host's effClose: runs onClose (through dispatch), stops every further request to
-    // the host, and destroys the object once no call of it is in progress (at once when
-    // called from outside). [ui thread]
-    static void close(BaseEffect* object, int32 index, intptr value, void* ptr, float opt) noexcept;
+    // After the host's effClose: no further request reaches the host, and the object (the
+    // record inside it) goes when the outermost call returns. [ui thread]
+    void letGoOfHost() noexcept;
     // True from effClose on, while calls still in progress unwind.
     bool closed() const noexcept { return closed_.load(std::memory_order_relaxed); }
 
